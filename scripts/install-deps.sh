@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what building and testing Chorister needs on Debian 12; does nothing when all is there.
+set -euo pipefail
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
