@@ -1,0 +1,199 @@
+// The module's persistent mirror of one thing in one running client: the client
+// instance itself or one item of its tree view (the server, a channel, a user).
+//
+// Snapshots are thrown away after each pulse; elements are not. An element keeps
+// its id, its place in the tree, the last values of its attributes and the
+// metadata scripts attached to it. Each snapshot is copied in through
+// change-detecting setters, and every change raises a script event with the
+// element as context. An unchanged attribute costs one comparison and no
+// allocation.
+//
+// Ownership: a parent owns its children, the instance element its whole tree,
+// and the pulse the instance elements. An element ends only through Destroy().
+//
+// Scripts refer to an element by its id (the Data word of its ObjectRef), never
+// by its address: FromID() resolves the id while the element lives and gives
+// null afterwards, since ids are never reused.
+//
+// Everything here runs on the host's main thread, under the module lock while
+// a pulse runs. Event handlers run inside the raising calls and may read and
+// walk the tree, set metadata, and call Select() or Join().
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "module/ScriptHost.h"
+#include "platform/Win32.h"
+
+class ITreeItem;
+class QSTypeDefinition;
+class VentriloChannel;
+class VentriloInstance;
+class VentriloServer;
+class VentriloUser;
+enum class ScriptEvent : int;
+
+class VentriloElement {
+ public:
+  // Registers the element under `id`. With an item, copies its tree-view handle
+  // and key, and a nonzero key enters the instance's item map. The element is
+  // not linked into `parent`'s children (the creator calls AddChild) and
+  // nothing is raised.
+  VentriloElement(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, ITreeItem* item,
+                  std::uint32_t pass);
+
+  VentriloElement(const VentriloElement&) = delete;
+  VentriloElement& operator=(const VentriloElement&) = delete;
+
+  std::uint32_t GetID() const { return id_; }
+  HTREEITEM GetTreeItemHandle() const { return treeItemHandle_; }
+  std::uint32_t GetItemKey() const { return itemKey_; }
+  VentriloInstance* GetInstance() const { return instance_; }
+  VentriloElement* GetParent() const { return parent_; }
+  VentriloElement* GetFirstChild() const { return firstChild_; }
+  VentriloElement* GetNext() const { return next_; }
+  VentriloElement* GetPrevious() const { return previous_; }
+  const std::string& GetDisplayText() const { return displayText_; }
+  int GetIconID() const { return iconID_; }
+  const std::string& GetName() const { return name_; }
+  const std::string& GetPronunciation() const { return pronunciation_; }
+  const std::string& GetComment() const { return comment_; }
+  const std::string& GetCommentURL() const { return commentURL_; }
+  std::uint16_t GetRankID() const { return rankID_; }
+  const std::string& GetRank() const { return rank_; }
+  std::uint32_t GetFlags() const { return flags_; }
+  // The pass number of the last snapshot in which the element's item was seen.
+  std::uint32_t GetPass() const { return pass_; }
+
+  // The leaving event of the element's kind; raised first thing in Destroy().
+  virtual int RaiseLeavingInstance();
+  // Raises the leaving events, destroys the children (each before its own
+  // "left parent"), detaches from the parent and deletes the element. Leaving
+  // events therefore come top-down.
+  virtual void Destroy();
+  // The element's own script type (null before the module's Initialize).
+  virtual QSTypeDefinition* GetScriptType() const = 0;
+  // "Instance", "Server", "Channel" or "User".
+  virtual const char* GetTypeName() const = 0;
+
+  // Events about a child, raised with the child as context.
+  virtual int RaiseJoinedParent(VentriloElement* child);
+  virtual int RaiseLeavingParent(VentriloElement* child);
+  // Change events, raised with this element as context.
+  virtual int RaiseDisplayTextChanged();
+  virtual int RaisePronunciationChanged();
+  virtual int RaiseNameChanged();
+  virtual int RaiseCommentChanged();
+  virtual int RaiseCommentURLChanged();
+  virtual int RaiseRankChanged();
+  virtual int RaiseRankIDChanged();
+  virtual int RaiseFlagsChanged(std::uint32_t previous);
+  virtual int RaiseIconChanged(int previous);
+
+  // Records that the item was seen in `pass`, follows its tree-view handle, and
+  // copies its attributes through the setters: icon, name, pronunciation,
+  // comment, comment URL, rank id, rank, flags, display text, which is the
+  // order of their change events.
+  virtual void UpdateFromItem(std::uint32_t pass, ITreeItem* item);
+  // Change-detecting setters: an equal value (byte for byte, so case counts)
+  // changes nothing; a new one is stored before its event is raised, so a
+  // handler reads the new value. Rank id compares its low 16 bits.
+  virtual void SetDisplayText(const char* text);
+  virtual void SetName(const char* text);
+  virtual void SetPronunciation(const char* text);
+  virtual void SetComment(const char* text);
+  virtual void SetCommentURL(const char* text);
+  virtual void SetRank(const char* text);
+  virtual void SetRankID(std::uint32_t value);
+  virtual void SetFlags(std::uint32_t value);
+  virtual void SetIconID(int value);
+  // The client's file name of the icon ("voiceon.ico"), "none" for -1 and
+  // "unknown" for an index the client does not have.
+  virtual const char* GetIconName() const;
+
+  virtual VentriloChannel* AsChannel() = 0;
+  virtual VentriloServer* AsServer() = 0;
+  virtual VentriloUser* AsUser() = 0;
+
+  // Pre-order successor within the instance's tree; null at its end.
+  virtual VentriloElement* WalkNext() const;
+  // The successor that skips this element's own subtree.
+  virtual VentriloElement* WalkPastChildren() const;
+
+  // Links `child` among the children in name order (letters folded to lower
+  // case; equal names keep the order they came in), then raises
+  // "Ventrilo.OnJoinedParent" with the child in place. A later rename does not
+  // move an element.
+  void AddChild(VentriloElement* child);
+  // Raises "Ventrilo.OnLeavingParent" while `child` is still linked, then
+  // detaches it; the child keeps no parent or sibling links. False, with no
+  // event, when `child` is not a child of this element.
+  bool RemoveChild(VentriloElement* child);
+  // Detaches and destroys every child, first to last.
+  void RemoveAllChildren();
+
+  // Asks the client's tree view to select the element's item. False without a
+  // tree item, when the client refuses, or when it does not answer in time.
+  bool Select();
+  // Whether the instance's current selection is this element.
+  bool IsSelected() const;
+  // Selects the item and presses Enter on it, which makes the client join the
+  // channel (for the server, its top level). False, with no key sent, when the
+  // selection fails. The client moves later; a later snapshot shows it.
+  bool Join();
+
+  // Script-owned key/value pairs; keys compare byte by byte. They live exactly
+  // as long as the element; snapshots never touch them.
+  const std::string* GetMetadata(const std::string& key) const;
+  void SetMetadata(const std::string& key, const std::string& value);
+  void UnsetMetadata(const std::string& key);
+
+  // {GetScriptType(), GetID()}: how scripts and events name the element.
+  ObjectRef ScriptObject() const { return ObjectRef{GetScriptType(), id_}; }
+  // The live element with this id, or null.
+  static VentriloElement* FromID(std::uint32_t id);
+  // Number of live elements.
+  static std::size_t LiveCount();
+
+ protected:
+  virtual ~VentriloElement();
+
+  // The name of the element's script type ("ventrilouser"), for the echo line.
+  virtual const char* GetScriptTypeName() const = 0;
+  // Raises `event` with this element as context; `previous` is the argument of
+  // the two numeric change events.
+  int Raise(ScriptEvent event, int previous = 0);
+
+ private:
+  friend class VentriloInstance;  // its tree checker reads the link bookkeeping
+
+  // Sends one message to the instance's tree view, bounded so that a hung
+  // client cannot stall the host's main thread. False when it was not handled.
+  bool SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
+  void Unlink(VentriloElement* child);
+
+  std::uint32_t id_;
+  HTREEITEM treeItemHandle_ = nullptr;
+  std::uint32_t itemKey_ = 0;
+  VentriloInstance* instance_;
+  VentriloElement* parent_;
+  VentriloElement* firstChild_ = nullptr;
+  VentriloElement* next_ = nullptr;
+  VentriloElement* previous_ = nullptr;
+  std::string displayText_;
+  int iconID_ = -1;
+  std::string name_;
+  std::string pronunciation_;
+  std::string comment_;
+  std::string commentURL_;
+  std::uint16_t rankID_ = 0;
+  // Set when the name changed after the element was linked: sibling order
+  // reflects names at insertion, so the tree checker skips such a chain.
+  bool renamedSinceLinked_ = false;
+  std::string rank_;
+  std::uint32_t flags_ = 0;
+  std::uint32_t pass_;
+  std::map<std::string, std::string> metadata_;
+};
