@@ -1,0 +1,30 @@
+// The stand-in client's per-item records, as the real client lays them out in
+// its own memory: 156 bytes, the rank id (16 bits) at 0x7E and the 32-bit
+// addresses of the name, pronunciation, comment and comment URL at 0x88, 0x8C,
+// 0x90 and 0x94. Every other byte holds non-zero filler, so a reader that takes
+// a wrong offset reads garbage rather than a plausible zero.
+#pragma once
+
+#include "standin/Roster.h"
+#include "standin/win32/LowArena.h"
+
+#include <cstdint>
+
+namespace standin {
+
+class RecordBook {
+ public:
+  bool Ok() const { return arena_.Ok(); }
+
+  // A new record for `entry`; its address is the item's key for a reader. 0 when out of memory.
+  std::uint32_t New(const Entry& entry);
+  // Rewrites the record's fields from `entry`. The texts are written as new
+  // strings and the old ones stay where they are, so a reader racing the change
+  // never follows an address into freed memory.
+  void Update(std::uint32_t record, const Entry& entry);
+
+ private:
+  LowArena arena_;
+};
+
+}  // namespace standin

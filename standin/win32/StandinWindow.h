@@ -1,0 +1,89 @@
+// The stand-in client's main window: a real "#32770" dialog titled "Ventrilo"
+// holding a "ComboBox" with the local user's name, the four "Button"s a reader
+// looks for, "Static" labels and one "SysTreeView32". The tree shows the server
+// as its root item; the server's channels and users follow the root as
+// top-level items, a channel's users and sub-channels are its children. Every
+// item's lParam is the address of its record (RecordBook), the image index
+// tells its kind (server 0, channel 1, user 2, disconnected root 14).
+//
+// Items are named by their name; "" names the server's top level. Everything
+// runs on the thread that created the window. Operations answer an empty text
+// on success and an error text otherwise.
+#pragma once
+
+#include "standin/Roster.h"
+#include "standin/win32/RecordBook.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace standin {
+
+class StandinWindow {
+ public:
+  explicit StandinWindow(RecordBook& records);
+  ~StandinWindow();
+
+  StandinWindow(const StandinWindow&) = delete;
+  StandinWindow& operator=(const StandinWindow&) = delete;
+
+  HWND Handle() const { return dialog_; }
+
+  // Shows the server and everything added so far, with new records (so new item keys).
+  std::string Connect(const std::string& serverName);
+  // Clears the tree; a root showing the disconnected icon remains.
+  std::string Disconnect();
+  std::string AddChannel(const std::string& parent, const std::string& name);
+  std::string AddUser(const std::string& channel, const std::string& name);
+  // A tree view cannot move an item: it is deleted and inserted again, so its
+  // handle changes while its record stays.
+  std::string Move(const std::string& user, const std::string& channel);
+  std::string SetFlags(const std::string& name, const std::string& letters);
+  std::string Rename(const std::string& name, const std::string& newName);
+  // A user, or a channel with everything below it.
+  std::string Remove(const std::string& name);
+  std::string Select(const std::string& name);
+  void SetLocalUser(const std::string& name);
+  // The channel holding `user` ("" for the server's top level).
+  std::string ChannelOf(const std::string& user, std::string* channel) const;
+
+ private:
+  enum class Kind { Channel, User };
+  struct Item {
+    Entry entry;
+    Kind kind;
+    std::string parent;
+    HTREEITEM handle = nullptr;
+    std::uint32_t record = 0;
+  };
+
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void OnReturn();
+
+  HTREEITEM Insert(HTREEITEM parent, const Entry& entry, int icon, std::uint32_t record);
+  std::string Add(const std::string& parent, const std::string& name, Kind kind);
+  // Inserts the item under its parent with a new record.
+  void Show(Item& item);
+  void ShowChildren(const std::string& parent);
+  void Redraw(const Item& item);
+  HTREEITEM ParentHandle(const std::string& parent) const;
+  bool IsChannel(const std::string& name) const;
+  void Forget(const std::string& name);
+
+  RecordBook& records_;
+  HWND dialog_ = nullptr;
+  HWND tree_ = nullptr;
+  HWND combo_ = nullptr;
+  bool connected_ = false;
+  Entry server_;
+  HTREEITEM root_ = nullptr;
+  std::string localUser_;
+  std::map<std::string, Item> items_;
+};
+
+}  // namespace standin
