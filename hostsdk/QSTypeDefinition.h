@@ -69,6 +69,8 @@ class QSTypeDefinition {
  private:
   // Registration bookkeeping shared by the member and the method side.
   struct Side;
+  Side Members();
+  Side Methods();
 
   char name_[32];
   CIndex<_QSTypeMember*> memberIndex_;
