@@ -35,7 +35,7 @@ class WineScriptHost : public ScriptHost {
   int DeclareEvent(const char* name) override;
   int FireEvent(int eventId, int reserved, int argumentCount, const char* const* arguments,
                 ObjectRef* context) override;
-  void ConsoleWrite(const char* format, ...) __attribute__((format(printf, 2, 3))) override;
+  void ConsoleWrite(const char* format, ...) override __attribute__((format(printf, 2, 3)));
   FilterHandle ParseFilter(const char* query) override;
   bool MatchFilter(FilterHandle filter, ObjectRef* object, unsigned char* matched) override;
   void ReleaseFilter(FilterHandle filter) override;
