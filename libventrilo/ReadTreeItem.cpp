@@ -1,0 +1,99 @@
+#include "libventrilo/ReadTreeItem.h"
+
+#include "libventrilo/ParseDisplayText.h"
+#include "libventrilo/ReadRemoteString.h"
+#include "libventrilo/TreeItemInfo.h"
+#include "libventrilo/VentRemoteMemory.h"
+#include "libventrilo/VentSendMessage.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The client's record for an item: only these fields of its first 156 bytes
+// are used. The string fields hold addresses in the client process.
+constexpr SIZE_T kRecordSize = 0x9C;
+constexpr std::size_t kRankIDOffset = 0x7E;
+constexpr std::size_t kNameOffset = 0x88;
+constexpr std::size_t kPronunciationOffset = 0x8C;
+constexpr std::size_t kCommentOffset = 0x90;
+constexpr std::size_t kCommentURLOffset = 0x94;
+
+constexpr SIZE_T kTextRead = 1024;
+
+template <class T>
+T FieldAt(const unsigned char* record, std::size_t offset) {
+  T value;
+  std::memcpy(&value, record + offset, sizeof value);
+  return value;
+}
+
+// Places `request` in the item buffer and sends TVM_GETITEMA for it.
+bool RequestItem(HWND tree, VentRemoteBuffer* itemBuffer, const TVITEMA& request, LRESULT* answer) {
+  itemBuffer->Write(&request, sizeof request);
+  return VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer);
+}
+
+}  // namespace
+
+bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered) {
+  VentRemoteBuffer* itemBuffer = memory->GetItemBuffer();
+  VentRemoteBuffer* textBuffer = memory->GetTextBuffer();
+  // The tree view writes the structure and the text at whatever address it is
+  // given, inside the client: never send it a null one.
+  if (itemBuffer == nullptr || textBuffer == nullptr || itemBuffer->GetAddress() == nullptr ||
+      textBuffer->GetAddress() == nullptr)
+    return false;
+
+  TVITEMA request = {};
+  request.mask = TVIF_TEXT;
+  request.hItem = item;
+  request.pszText = reinterpret_cast<LPSTR>(textBuffer->GetAddress());
+  request.cchTextMax = static_cast<int>(textBuffer->GetSize());
+  LRESULT answer = 0;
+  if (!RequestItem(tree, itemBuffer, request, &answer)) {
+    *answered = false;
+    return false;
+  }
+  if (answer != 0) {
+    char text[kTextRead];
+    text[0] = 0;
+    textBuffer->Read(text, kTextRead);
+    text[kTextRead - 1] = 0;
+    info->displayText.assign(text);
+  }
+
+  request = {};
+  request.mask = TVIF_IMAGE | TVIF_PARAM;
+  request.hItem = item;
+  if (!RequestItem(tree, itemBuffer, request, &answer)) {
+    *answered = false;
+    return false;
+  }
+  if (answer == 0) {
+    MessageBoxA(nullptr, "Treeview_GetItem failed", "error", MB_OK);
+    return false;
+  }
+  itemBuffer->Read(&request, sizeof request);
+  const int image = request.iImage;
+  const std::uint32_t recordAddress = static_cast<std::uint32_t>(static_cast<LPARAM>(request.lParam));
+
+  const HANDLE process = memory->GetProcess();
+  unsigned char record[kRecordSize];
+  SIZE_T count = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(recordAddress)),
+                         record, kRecordSize, &count) ||
+      count != kRecordSize)
+    return false;
+
+  ReadRemoteString(process, FieldAt<std::uint32_t>(record, kNameOffset), &info->name);
+  ReadRemoteString(process, FieldAt<std::uint32_t>(record, kPronunciationOffset), &info->pronunciation);
+  ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentOffset), &info->comment);
+  ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentURLOffset), &info->commentURL);
+  info->iconID = image;
+  info->rankID = FieldAt<std::uint16_t>(record, kRankIDOffset);
+  info->recordAddress = recordAddress;
+  ParseDisplayText(info);
+  return true;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Win32.h"
+
+class VentRemoteMemory;
+struct TreeItemInfo;
+
+// Reads one item of a client's tree view into `*info`, which must be a fresh
+// record: its display text and, through the client's own record for the item,
+// its image, name, pronunciation, comment, comment URL, rank id, rank and
+// flags. The tree view fills TVITEMA structures and texts at addresses of its
+// own process, so they go through the buffers of `memory`.
+//
+// Returns true when the image, the item data and the client's record were all
+// read; on false `info` holds what was read before the failure, and the icon id
+// stays -1 whenever the image was not obtained. An item the tree view no longer
+// knows is shown in a modal "Treeview_GetItem failed" box. When the tree view
+// did not answer at all (see VentSendMessage), `*answered` becomes false and
+// the result is false; otherwise `*answered` is left as it was.
+bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered);

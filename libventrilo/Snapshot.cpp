@@ -1,0 +1,216 @@
+#include "libventrilo/Snapshot.h"
+
+#include "libventrilo/ReadTreeItem.h"
+#include "libventrilo/VentSendMessage.h"
+#include "libventrilo/Ventrilo.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr int kTextSize = 256;
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (; *a != 0 && *b != 0; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  }
+  return *a == *b;
+}
+
+// What an item's image index in the client's tree view stands for.
+enum class ItemKind { Skipped, Channel, User };
+
+ItemKind KindOfIcon(int icon) {
+  switch (icon) {
+    case 1:   // channel.ico
+    case 4:   // chanpass.ico
+    case 5:   // channelopen.ico
+    case 6:   // chanpassopen.ico
+    case 7:   // chanauth.ico
+    case 8:   // chanauthopen.ico
+      return ItemKind::Channel;
+    case 2:   // voiceoff.ico
+    case 3:   // voiceon.ico
+    case 9:   // voicebegin.ico
+    case 10:  // voicechan.ico
+    case 11:  // voiceu2u.ico
+    case 12:  // voicegroup.ico
+    case 13:  // voicep2p.ico
+      return ItemKind::User;
+    default:  // the server's own icons, and anything unknown: not read further
+      return ItemKind::Skipped;
+  }
+}
+
+}  // namespace
+
+Snapshot::Snapshot(Ventrilo* instance) : timestamp_(GetTickCount()), instance_(instance) {}
+
+DWORD Snapshot::GetTimestamp() { return timestamp_; }
+
+bool Snapshot::GetSelectedItem(ITreeItem** out) {
+  if (selectedItem_ == nullptr)
+    return false;
+  *out = selectedItem_;
+  return true;
+}
+
+HWND Snapshot::GetTreeView() { return treeView_; }
+
+HWND Snapshot::GetDisconnectButton() { return disconnectButton_; }
+
+HWND Snapshot::GetConnectButton() { return connectButton_; }
+
+HWND Snapshot::GetMuteSoundButton(bool* checked) {
+  *checked = muteSoundChecked_;
+  return muteSoundButton_;
+}
+
+HWND Snapshot::GetMuteMicrophoneButton(bool* checked) {
+  *checked = muteMicrophoneChecked_;
+  return muteMicrophoneButton_;
+}
+
+int Snapshot::GetTableA(SnapshotTable** out) {
+  *out = &tableA_;
+  return static_cast<int>(tableA_.size());
+}
+
+int Snapshot::GetTableB(SnapshotTable** out) {
+  *out = &tableB_;
+  return static_cast<int>(tableB_.size());
+}
+
+int Snapshot::GetTableC(SnapshotTable** out) {
+  *out = &tableC_;
+  return static_cast<int>(tableC_.size());
+}
+
+bool Snapshot::GetLocalUser(IUser** out) {
+  if (localUser_ == nullptr)
+    return false;
+  *out = localUser_;
+  return true;
+}
+
+bool Snapshot::GetServer(IServer** out) {
+  if (server_ == nullptr)
+    return false;
+  *out = server_.get();
+  return true;
+}
+
+bool Snapshot::CaptureWindow(HWND window) {
+  // WM_GETTEXT, not GetWindowTextA: for a control of another process the
+  // latter answers the system-stored title without asking the control.
+  char text[kTextSize] = "";
+  LRESULT length = 0;
+  if (!VentSendMessage(window, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text), &length))
+    return false;
+  text[kTextSize - 1] = 0;
+  // The real class: the client's controls may be superclassed.
+  char className[kTextSize] = "";
+  RealGetWindowClassA(window, className, kTextSize);
+
+  if (EqualsIgnoringCase(className, "ComboBox")) {
+    if (++comboBoxCount_ == 1)
+      userName_ = text;
+  } else if (EqualsIgnoringCase(className, "Button")) {
+    if (EqualsIgnoringCase(text, "Disc&onnect"))
+      disconnectButton_ = window;
+    else if (EqualsIgnoringCase(text, "&Connect"))
+      connectButton_ = window;
+    else if (EqualsIgnoringCase(text, "&Mute Sound"))
+      muteSoundButton_ = window;
+    else if (EqualsIgnoringCase(text, "Mute Microphone/Binds"))
+      muteMicrophoneButton_ = window;
+  } else if (EqualsIgnoringCase(className, "SysTreeView32")) {
+    return ReadTree(window);
+  }
+  return true;
+}
+
+// Reads the tree view's items into a fresh server. The client shows one tree
+// view; should a second one come, it replaces the first one's handle,
+// selection and items, and the first tree is freed.
+bool Snapshot::ReadTree(HWND tree) {
+  treeView_ = tree;
+  server_.reset();
+  selectedItem_ = nullptr;
+  localUser_ = nullptr;
+  HTREEITEM root = nullptr;
+  if (!NextItem(TVGN_CARET, nullptr, &selectedHandle_) || !NextItem(TVGN_ROOT, nullptr, &root))
+    return false;
+  if (root == nullptr)
+    return true;
+
+  TreeItemInfo info;
+  if (!ReadItem(root, &info))
+    return false;
+  // The root is the server whatever its icon: a client shows its connection
+  // state there. The server's channels and users follow it at the top level;
+  // the root's own children are not read.
+  server_ = std::make_unique<Server>(std::move(info), root);
+  if (root == selectedHandle_)
+    selectedItem_ = static_cast<IServer*>(server_.get());
+  return VisitItems(TVGN_NEXT, root, server_.get());
+}
+
+// Reads `item` and, for a channel, its subtree, adding what is found to
+// `parent`. Items with other icons are skipped with everything below them.
+bool Snapshot::VisitItem(HTREEITEM item, Channel* parent) {
+  TreeItemInfo info;
+  if (!ReadItem(item, &info))
+    return false;
+
+  switch (KindOfIcon(info.iconID)) {
+    case ItemKind::Skipped:
+      return true;
+    case ItemKind::Channel: {
+      Channel* channel = parent->AddChannel(std::make_unique<Channel>(std::move(info), item));
+      if (item == selectedHandle_)
+        selectedItem_ = static_cast<IChannel*>(channel);
+      return VisitItems(TVGN_CHILD, item, channel);
+    }
+    case ItemKind::User: {
+      User* user = parent->AddUser(std::make_unique<User>(std::move(info), item));
+      if (item == selectedHandle_)
+        selectedItem_ = user;
+      // A phantom is never the client's own user; the last match wins.
+      if ((user->GetFlags() & kFlagPhantom) == 0 && userName_ == user->GetName())
+        localUser_ = user;
+      return true;
+    }
+  }
+  return true;
+}
+
+// Visits the item in `relation` to `from` and each next sibling after it.
+bool Snapshot::VisitItems(UINT relation, HTREEITEM from, Channel* parent) {
+  HTREEITEM item = nullptr;
+  if (!NextItem(relation, from, &item))
+    return false;
+  while (item != nullptr) {
+    if (!VisitItem(item, parent) || !NextItem(TVGN_NEXT, item, &item))
+      return false;
+  }
+  return true;
+}
+
+// Reads one item; whether it was read whole does not matter here, as an item
+// whose image was not obtained keeps icon -1 and is skipped. False when the
+// tree view did not answer.
+bool Snapshot::ReadItem(HTREEITEM item, TreeItemInfo* info) {
+  bool answered = true;
+  ReadTreeItem(treeView_, item, instance_->GetRemoteMemory(), info, &answered);
+  return answered;
+}
+
+bool Snapshot::NextItem(UINT relation, HTREEITEM from, HTREEITEM* out) {
+  LRESULT answer = 0;
+  if (!VentSendMessage(treeView_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from), &answer))
+    return false;
+  *out = reinterpret_cast<HTREEITEM>(answer);
+  return true;
+}

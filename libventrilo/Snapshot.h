@@ -1,0 +1,67 @@
+#pragma once
+
+#include "libventrilo/ISnapshot.h"
+#include "libventrilo/Server.h"
+
+#include <memory>
+#include <string>
+
+class Ventrilo;
+
+// What one client showed at one moment: its tree view with the server,
+// channels and users read from it, the selected item, the client's own user,
+// its connect, disconnect and mute buttons and the user name of its first
+// combo box. Built by Ventrilo::TakeSnapshot, one child window at a time, and
+// read-only from then on, on any thread.
+class Snapshot final : public ISnapshot {
+ public:
+  // Takes the capture time now. `instance` lends its remote buffers for the
+  // capture only; the snapshot holds no reference on it.
+  explicit Snapshot(Ventrilo* instance);
+
+  DWORD GetTimestamp() override;
+  bool GetSelectedItem(ITreeItem** out) override;
+  HWND GetTreeView() override;
+  HWND GetDisconnectButton() override;
+  HWND GetConnectButton() override;
+  HWND GetMuteSoundButton(bool* checked) override;
+  HWND GetMuteMicrophoneButton(bool* checked) override;
+  int GetTableA(SnapshotTable** out) override;
+  int GetTableB(SnapshotTable** out) override;
+  int GetTableC(SnapshotTable** out) override;
+  bool GetLocalUser(IUser** out) override;
+  bool GetServer(IServer** out) override;
+
+  // The capture step for one child window of the client's main window.
+  // Returns false when the client stopped answering; the snapshot is then
+  // incomplete and must be dropped.
+  bool CaptureWindow(HWND window);
+
+ private:
+  ~Snapshot() override = default;
+
+  bool ReadTree(HWND tree);
+  bool VisitItems(UINT relation, HTREEITEM from, Channel* parent);
+  bool VisitItem(HTREEITEM item, Channel* parent);
+  bool ReadItem(HTREEITEM item, TreeItemInfo* info);
+  bool NextItem(UINT relation, HTREEITEM from, HTREEITEM* out);
+
+  DWORD timestamp_;
+  int comboBoxCount_ = 0;
+  std::string userName_;
+  User* localUser_ = nullptr;
+  HTREEITEM selectedHandle_ = nullptr;
+  ITreeItem* selectedItem_ = nullptr;
+  HWND treeView_ = nullptr;
+  HWND disconnectButton_ = nullptr;
+  HWND connectButton_ = nullptr;
+  HWND muteSoundButton_ = nullptr;
+  bool muteSoundChecked_ = false;
+  HWND muteMicrophoneButton_ = nullptr;
+  bool muteMicrophoneChecked_ = false;
+  SnapshotTable tableA_;
+  SnapshotTable tableB_;
+  SnapshotTable tableC_;
+  Ventrilo* instance_;
+  std::unique_ptr<Server> server_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "libventrilo/VentRemoteBuffer.h"
+#include "platform/Win32.h"
+
+#include <memory>
+
+// The two buffers committed in one client process: the item buffer receives
+// the TVITEMA exchanged with the client's tree view, the text buffer the item
+// text the tree view writes. Committed once per process and reused by every
+// read, so at most one capture of a client may run at a time. The process
+// handle is not owned; its owner frees this object before closing it.
+class VentRemoteMemory {
+ public:
+  explicit VentRemoteMemory(HANDLE process);
+  ~VentRemoteMemory();
+
+  VentRemoteMemory(const VentRemoteMemory&) = delete;
+  VentRemoteMemory& operator=(const VentRemoteMemory&) = delete;
+
+  // Commits both buffers unless they exist already. Always true: a commit
+  // that failed leaves its buffer without an address.
+  bool Allocate();
+  // Gives both buffers back; does nothing when there are none.
+  void Free();
+
+  HANDLE GetProcess() const { return process_; }
+  // Null before Allocate and after Free.
+  VentRemoteBuffer* GetItemBuffer() const { return itemBuffer_.get(); }
+  VentRemoteBuffer* GetTextBuffer() const { return textBuffer_.get(); }
+
+ private:
+  std::unique_ptr<VentRemoteBuffer> itemBuffer_;
+  std::unique_ptr<VentRemoteBuffer> textBuffer_;
+  HANDLE process_;
+};
