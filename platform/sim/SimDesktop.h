@@ -25,8 +25,10 @@ SIMWIN_API void ResetDesktop();
 
 // ---------------------------------------------------------------- processes
 SIMWIN_API DWORD CreateProcess(const std::string& name);
-// The process ends: its windows are destroyed at once; its memory and id stay
-// while a handle to it is open (as on Windows), then go.
+// The process ends: its windows and its memory go at once, and senders blocked
+// on its window thread are released. Its id and process object stay while a
+// handle to it is open (as on Windows: GetProcessId still answers, memory
+// calls through the handle fail), then go. The host process never ends.
 SIMWIN_API void ExitProcess(DWORD processId);
 SIMWIN_API bool IsProcessAlive(DWORD processId);
 SIMWIN_API DWORD WindowThreadOf(DWORD processId);

@@ -1,0 +1,228 @@
+#include "platform/sim/Desktop.h"
+
+#include <algorithm>
+#include <array>
+#include <mutex>
+#include <strings.h>
+
+namespace sim {
+namespace {
+
+// Window class names compare without case on Windows; a known class is
+// reported under its registered spelling.
+std::string CanonicalClass(const std::string& className) {
+  static constexpr std::array<const char*, 5> kKnown = {"#32770", "Button", "ComboBox", "Static", WC_TREEVIEWA};
+  for (const char* known : kKnown) {
+    if (strcasecmp(className.c_str(), known) == 0)
+      return known;
+  }
+  return className;
+}
+
+}  // namespace
+
+Desktop& Desktop::Get() {
+  static Desktop* const desktop = new Desktop;
+  return *desktop;
+}
+
+Desktop::Desktop() { hostId_ = CreateProcess("host"); }
+
+DWORD Desktop::CreateProcess(const std::string& name) {
+  std::unique_lock lock(mutex_);
+  const DWORD id = nextProcessId_;
+  nextProcessId_ += 4;
+  processes_.emplace(id, ProcessEntry{std::make_shared<SimProcess>(id, name, SimThread::NewID())});
+  return id;
+}
+
+std::shared_ptr<SimProcess> Desktop::FindProcess(DWORD id) const {
+  std::shared_lock lock(mutex_);
+  const auto found = processes_.find(id);
+  return found != processes_.end() ? found->second.process : nullptr;
+}
+
+int Desktop::OpenHandleCount(DWORD id) const {
+  std::shared_lock lock(mutex_);
+  const auto found = processes_.find(id);
+  return found != processes_.end() ? found->second.handles : 0;
+}
+
+void Desktop::ExitProcess(DWORD id) {
+  const auto process = FindProcess(id);
+  if (!process || !process->IsAlive() || id == hostId_)
+    return;
+  {
+    // The process ends between two messages, never under one.
+    WindowThread::Work work(process->Thread());
+    process->Exit();
+  }
+  std::unique_lock lock(mutex_);
+  DestroyWindowsOf(id);
+  const auto entry = processes_.find(id);
+  if (entry != processes_.end() && entry->second.handles == 0)
+    processes_.erase(entry);
+}
+
+HANDLE Desktop::AddHandle(HandleEntry entry) {
+  const std::uintptr_t value = nextHandle_;
+  nextHandle_ += 4;
+  handles_.emplace(value, std::move(entry));
+  return reinterpret_cast<HANDLE>(value);
+}
+
+HANDLE Desktop::OpenProcess(DWORD id) {
+  std::unique_lock lock(mutex_);
+  const auto found = processes_.find(id);
+  if (found == processes_.end())
+    return nullptr;
+  ++found->second.handles;
+  return AddHandle({found->second.process, nullptr});
+}
+
+std::shared_ptr<SimProcess> Desktop::ProcessOf(HANDLE handle) const {
+  std::shared_lock lock(mutex_);
+  const auto found = handles_.find(Key(handle));
+  return found != handles_.end() ? found->second.process : nullptr;
+}
+
+HANDLE Desktop::AddThread(std::shared_ptr<SimThread> thread) {
+  std::unique_lock lock(mutex_);
+  return AddHandle({nullptr, std::move(thread)});
+}
+
+std::shared_ptr<SimThread> Desktop::ThreadOf(HANDLE handle) const {
+  std::shared_lock lock(mutex_);
+  const auto found = handles_.find(Key(handle));
+  return found != handles_.end() ? found->second.thread : nullptr;
+}
+
+bool Desktop::IsHandle(HANDLE handle) const {
+  std::shared_lock lock(mutex_);
+  return handles_.contains(Key(handle));
+}
+
+bool Desktop::CloseHandle(HANDLE handle, DWORD* processId) {
+  std::unique_lock lock(mutex_);
+  const auto found = handles_.find(Key(handle));
+  *processId = 0;
+  if (found == handles_.end())
+    return false;
+  if (const auto& process = found->second.process) {
+    *processId = process->GetID();
+    const auto entry = processes_.find(*processId);
+    if (--entry->second.handles == 0 && !process->IsAlive())
+      processes_.erase(entry);
+  }
+  handles_.erase(found);
+  return true;
+}
+
+HWND Desktop::CreateWindow(DWORD processId, const std::string& className, const std::string& text, HWND parent,
+                           WindowProc proc) {
+  std::unique_lock lock(mutex_);
+  const auto process = processes_.find(processId);
+  if (process == processes_.end() || !process->second.process->IsAlive())
+    return nullptr;
+  const auto parentEntry = windows_.find(Key(parent));
+  if (parent != nullptr && parentEntry == windows_.end())
+    return nullptr;
+  const auto handle = reinterpret_cast<HWND>(nextWindow_);
+  nextWindow_ += 4;
+  auto window = std::make_shared<SimWindow>(handle, process->second.process, CanonicalClass(className), text,
+                                            parent, std::move(proc));
+  if (parent != nullptr)
+    parentEntry->second.children.push_back(handle);
+  else
+    topLevel_.push_back(handle);
+  windows_.emplace(Key(handle), WindowEntry{std::move(window), {}});
+  return handle;
+}
+
+void Desktop::UnlinkWindow(HWND window) {
+  const auto entry = windows_.find(Key(window));
+  if (entry == windows_.end())
+    return;
+  const HWND parent = entry->second.window->GetParent();
+  const auto parentEntry = windows_.find(Key(parent));
+  if (parent == nullptr)
+    std::erase(topLevel_, window);
+  else if (parentEntry != windows_.end())
+    std::erase(parentEntry->second.children, window);
+  std::vector<HWND> pending{window};
+  while (!pending.empty()) {
+    const auto current = windows_.find(Key(pending.back()));
+    pending.pop_back();
+    pending.insert(pending.end(), current->second.children.begin(), current->second.children.end());
+    current->second.window->MarkDestroyed();
+    windows_.erase(current);
+  }
+}
+
+void Desktop::DestroyWindow(HWND window) {
+  std::unique_lock lock(mutex_);
+  UnlinkWindow(window);
+}
+
+void Desktop::DestroyWindowsOf(DWORD processId) {
+  std::vector<HWND> owned;
+  for (const auto& [key, entry] : windows_) {
+    if (entry.window->ProcessID() == processId)
+      owned.push_back(entry.window->GetHandle());
+  }
+  for (HWND window : owned)
+    UnlinkWindow(window);
+}
+
+std::shared_ptr<SimWindow> Desktop::FindWindow(HWND window) const {
+  std::shared_lock lock(mutex_);
+  const auto found = windows_.find(Key(window));
+  return found != windows_.end() ? found->second.window : nullptr;
+}
+
+std::vector<HWND> Desktop::TopLevelWindows() const {
+  std::shared_lock lock(mutex_);
+  return {topLevel_.rbegin(), topLevel_.rend()};
+}
+
+std::vector<HWND> Desktop::Descendants(HWND window) const {
+  std::shared_lock lock(mutex_);
+  std::vector<HWND> found;
+  const auto root = windows_.find(Key(window));
+  if (root == windows_.end())
+    return found;
+  std::vector<HWND> pending(root->second.children.rbegin(), root->second.children.rend());
+  while (!pending.empty()) {
+    const HWND current = pending.back();
+    pending.pop_back();
+    found.push_back(current);
+    const auto& children = windows_.at(Key(current)).children;
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+  return found;
+}
+
+void Desktop::Reset() {
+  std::vector<DWORD> others;
+  {
+    std::shared_lock lock(mutex_);
+    for (const auto& [id, entry] : processes_) {
+      if (id != hostId_)
+        others.push_back(id);
+    }
+  }
+  for (DWORD id : others)
+    ExitProcess(id);
+  const auto host = FindProcess(hostId_);
+  {
+    std::unique_lock lock(mutex_);
+    DestroyWindowsOf(hostId_);
+  }
+  host->Memory().Clear();
+  host->Thread().SetHung(false, {});
+  host->SetOpenRefused(false);
+  recorder_.Reset();
+  faults_.Reset();
+}
+
+}  // namespace sim
