@@ -1,0 +1,130 @@
+#include "host/FilterTable.h"
+
+#include "host/LuaScriptHost.h"
+#include "host/ScriptObject.h"
+
+#include <lua.hpp>
+
+#include <string>
+
+namespace {
+
+// The field of a query's environment metatable that holds the object being
+// matched while the query runs.
+constexpr const char* kSubject = "subject";
+
+struct Compile {
+  const std::string* code;
+  int chunkRef;
+};
+
+struct Evaluate {
+  int chunkRef;
+  const ObjectRef* object;
+  bool result;
+};
+
+// __index of a query's environment: the subject's member, else a global.
+int EnvironmentIndex(lua_State* L) {
+  lua_getmetatable(L, 1);
+  lua_getfield(L, -1, kSubject);
+  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::Test(L, -1) != nullptr &&
+      ScriptObject::PushMember(L, -1, lua_tostring(L, 2), true) == 1) {
+    return 1;
+  }
+  lua_pushglobaltable(L);
+  lua_pushvalue(L, 2);
+  lua_gettable(L, -2);
+  return 1;
+}
+
+// Compiles the query as the expression of a return statement and gives it an
+// environment of its own.
+int CompileProtected(lua_State* L) {
+  Compile* request = static_cast<Compile*>(lua_touserdata(L, 1));
+  if (luaL_loadbufferx(L, request->code->data(), request->code->size(), "=query", "t") != LUA_OK) {
+    return 0;
+  }
+  lua_newtable(L);
+  lua_createtable(L, 0, 2);
+  lua_pushcfunction(L, EnvironmentIndex);
+  lua_setfield(L, -2, "__index");
+  lua_setmetatable(L, -2);
+  lua_setupvalue(L, -2, 1);
+  request->chunkRef = luaL_ref(L, LUA_REGISTRYINDEX);
+  return 0;
+}
+
+// Pushes the metatable of the query's environment.
+void PushEnvironmentMeta(lua_State* L) {
+  lua_getupvalue(L, -1, 1);
+  lua_getmetatable(L, -1);
+  lua_remove(L, -2);
+}
+
+int EvaluateProtected(lua_State* L) {
+  Evaluate* request = static_cast<Evaluate*>(lua_touserdata(L, 1));
+  lua_rawgeti(L, LUA_REGISTRYINDEX, request->chunkRef);
+  PushEnvironmentMeta(L);
+  ScriptObject::Push(L, *request->object);
+  lua_setfield(L, -2, kSubject);
+  lua_pop(L, 1);
+  lua_call(L, 0, 1);
+  request->result = lua_toboolean(L, -1);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, request->chunkRef);
+  PushEnvironmentMeta(L);
+  lua_pushnil(L);
+  lua_setfield(L, -2, kSubject);
+  return 0;
+}
+
+}  // namespace
+
+FilterHandle FilterTable::Parse(lua_State* L, const char* query) {
+  if (query == nullptr) {
+    return 0;
+  }
+  std::string code = std::string("return (\n") + query + "\n)";
+  Compile request{&code, LUA_NOREF};
+  lua_pushcfunction(L, CompileProtected);
+  lua_pushlightuserdata(L, &request);
+  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
+    lua_pop(L, 1);
+    return 0;
+  }
+  if (request.chunkRef == LUA_NOREF) {
+    return 0;
+  }
+  FilterHandle handle = nextHandle_++;
+  filters_[handle] = Filter{request.chunkRef, false};
+  return handle;
+}
+
+bool FilterTable::Match(lua_State* L, FilterHandle filter, const ObjectRef* object, unsigned char* matched) {
+  auto found = filters_.find(filter);
+  if (found == filters_.end() || object == nullptr || object->Type == nullptr || matched == nullptr) {
+    return false;
+  }
+  Evaluate request{found->second.chunkRef, object, false};
+  lua_pushcfunction(L, EvaluateProtected);
+  lua_pushlightuserdata(L, &request);
+  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
+    if (!found->second.errorReported) {
+      found->second.errorReported = true;
+      LuaScriptHost::From(L)->ReportError("error in a query", lua_tostring(L, -1));
+    }
+    lua_pop(L, 1);
+    return false;
+  }
+  *matched = request.result ? 1 : 0;
+  return true;
+}
+
+void FilterTable::Release(lua_State* L, FilterHandle filter) {
+  auto found = filters_.find(filter);
+  if (found == filters_.end()) {
+    return;
+  }
+  luaL_unref(L, LUA_REGISTRYINDEX, found->second.chunkRef);
+  filters_.erase(found);
+}

@@ -1,0 +1,63 @@
+#include "host/HostSession.h"
+
+#include "host/DemoDesktop.h"
+#include "host/LuaScriptHost.h"
+#include "host/ModuleLibrary.h"
+
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+HostSession::HostSession(const HostOptions& options, Console& console) : options_(options), console_(console) {}
+
+int HostSession::Run(const std::atomic<bool>& interrupted) {
+  using Clock = std::chrono::steady_clock;
+  if (!std::ifstream(options_.Script()).good()) {
+    console_.Error("chorister-host: cannot read the script " + options_.Script());
+    return 1;
+  }
+  auto runLength = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.Seconds()));
+  // The desktop outlives the module: the module's polling thread reads it
+  // until Shutdown has stopped that thread.
+  std::optional<DemoDesktop> desktop;
+  if (options_.GetDesktop() == HostOptions::Desktop::Demo) {
+    desktop.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(runLength));
+  }
+  ModuleLibrary library;
+  if (!library.Open(options_.Module())) {
+    console_.Error("chorister-host: " + library.Error());
+    return 1;
+  }
+  QSModuleInterface* module = library.Interface();
+  LuaScriptHost host(console_);
+  if (!module->Initialize(&host)) {
+    console_.Error("chorister-host: module " + options_.Module() + " failed to initialise");
+    return 1;
+  }
+  if (options_.Echo()) {
+    host.RunString("Ventrilo:SetEventSpam(true)", "=--echo");
+  }
+  host.RunFile(options_.Script());
+
+  const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / kPulsesPerSecond;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point next = start;
+  while (!interrupted.load() && !host.StopRequested()) {
+    Clock::duration elapsed = Clock::now() - start;
+    if (runLength.count() > 0 && elapsed >= runLength) {
+      break;
+    }
+    if (desktop) {
+      desktop->Advance(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed));
+    }
+    module->Pulse();
+    host.NotifyPulse();
+    // A late pulse does not make the next ones come faster.
+    next = std::max(next + tick, Clock::now());
+    std::this_thread::sleep_until(next);
+  }
+  host.NotifyStop();
+  module->Shutdown();
+  return 0;
+}

@@ -1,0 +1,255 @@
+#include "host/LuaScriptHost.h"
+
+#include "host/ScriptObject.h"
+
+#include <lua.hpp>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Chunk {
+  const char* code;
+  std::size_t size;
+  const char* name;
+};
+
+int RunProtected(lua_State* L) {
+  const Chunk* chunk = static_cast<const Chunk*>(lua_touserdata(L, 1));
+  int status = chunk->code == nullptr ? luaL_loadfilex(L, chunk->name, "t")
+                                      : luaL_loadbufferx(L, chunk->code, chunk->size, chunk->name, "t");
+  if (status != LUA_OK) {
+    return lua_error(L);
+  }
+  lua_call(L, 0, 0);
+  return 0;
+}
+
+// print(...): the values as tostring gives them, separated by tabs, as one
+// console line.
+int Print(lua_State* L) {
+  int count = lua_gettop(L);
+  luaL_Buffer line;
+  luaL_buffinit(L, &line);
+  for (int i = 1; i <= count; ++i) {
+    if (i > 1) {
+      luaL_addchar(&line, '\t');
+    }
+    luaL_tolstring(L, i, nullptr);
+    luaL_addvalue(&line);
+  }
+  luaL_pushresult(&line);
+  std::size_t length = 0;
+  const char* text = lua_tolstring(L, -1, &length);
+  LuaScriptHost::From(L)->GetConsole().Output(std::string_view(text, length));
+  return 0;
+}
+
+// stop(): the host ends its run after the current pulse.
+int Stop(lua_State* L) {
+  LuaScriptHost::From(L)->RequestStop();
+  return 0;
+}
+
+// __index of the global table: a bound global object, resolved afresh each
+// time a script names it, so an unbound name reads as nil.
+int GlobalIndex(lua_State* L) {
+  if (lua_type(L, 2) != LUA_TSTRING) {
+    return 0;
+  }
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  GlobalObjectResolver resolver = host->FindGlobal(lua_tostring(L, 2));
+  if (resolver == nullptr) {
+    return 0;
+  }
+  lua_State* outer = host->Enter(L);
+  ObjectRef out{};
+  bool resolved = resolver(0, nullptr, &out);
+  host->Leave(outer);
+  if (!resolved || out.Type == nullptr) {
+    return 0;
+  }
+  ScriptObject::Push(L, out, resolver);
+  return 1;
+}
+
+int OpenProtected(lua_State* L) {
+  luaL_openlibs(L);
+  ScriptObject::Register(L);
+  EventTable::Register(L);
+  lua_register(L, "print", Print);
+  lua_register(L, "stop", Stop);
+  lua_pushglobaltable(L);
+  lua_createtable(L, 0, 1);
+  lua_pushcfunction(L, GlobalIndex);
+  lua_setfield(L, -2, "__index");
+  lua_setmetatable(L, -2);
+  return 0;
+}
+
+lua_State* NewState(LuaScriptHost* host) {
+  lua_State* L = luaL_newstate();
+  if (L == nullptr) {
+    std::fputs("chorister-host: cannot create a Lua state\n", stderr);
+    std::abort();
+  }
+  *static_cast<LuaScriptHost**>(lua_getextraspace(L)) = host;
+  return L;
+}
+
+}  // namespace
+
+void LuaScriptHost::StateCloser::operator()(lua_State* L) const { lua_close(L); }
+
+LuaScriptHost::LuaScriptHost(Console& console)
+    : console_(console), state_(NewState(this)), active_(state_.get()), events_(state_.get()) {
+  lua_State* L = state_.get();
+  lua_pushcfunction(L, OpenProtected);
+  if (lua_pcall(L, 0, 0, 0) != LUA_OK) {
+    ReportError("cannot set up Lua", lua_tostring(L, -1));
+    lua_pop(L, 1);
+  }
+  pulseEvent_ = events_.Declare(kPulseEvent);
+  stopEvent_ = events_.Declare(kStopEvent);
+}
+
+LuaScriptHost::~LuaScriptHost() = default;
+
+LuaScriptHost* LuaScriptHost::From(lua_State* L) { return *static_cast<LuaScriptHost**>(lua_getextraspace(L)); }
+
+lua_State* LuaScriptHost::Enter(lua_State* L) {
+  lua_State* previous = active_;
+  active_ = L;
+  return previous;
+}
+
+bool LuaScriptHost::BindGlobalObject(const char* name, GlobalObjectResolver resolver) {
+  if (name == nullptr || resolver == nullptr) {
+    return false;
+  }
+  globals_.insert_or_assign(name, resolver);
+  return true;
+}
+
+bool LuaScriptHost::UnbindGlobalObject(const char* name) {
+  if (name == nullptr) {
+    return false;
+  }
+  auto found = globals_.find(std::string_view(name));
+  if (found == globals_.end()) {
+    return false;
+  }
+  globals_.erase(found);
+  return true;
+}
+
+bool LuaScriptHost::InstallType(QSTypeDefinition* type) {
+  if (type == nullptr || IsInstalled(type)) {
+    return false;
+  }
+  installed_.push_back(type);
+  return true;
+}
+
+bool LuaScriptHost::UninstallType(QSTypeDefinition* type) {
+  auto found = std::find(installed_.begin(), installed_.end(), type);
+  if (found == installed_.end()) {
+    return false;
+  }
+  installed_.erase(found);
+  return true;
+}
+
+QSTypeDefinition* LuaScriptHost::LookupType(const char* name, int, int) {
+  if (name == nullptr) {
+    return nullptr;
+  }
+  for (BuiltinType* builtin : {&string_, &uint_, &bool_}) {
+    if (std::strcmp(builtin->GetName(), name) == 0) {
+      return builtin;
+    }
+  }
+  for (QSTypeDefinition* type : installed_) {
+    if (std::strcmp(type->GetName(), name) == 0) {
+      return type;
+    }
+  }
+  return nullptr;
+}
+
+int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 : events_.Declare(name); }
+
+int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments,
+                             ObjectRef* context) {
+  return events_.Fire(active_, eventId, context, argumentCount, arguments);
+}
+
+void LuaScriptHost::ConsoleWrite(const char* format, ...) {
+  if (format == nullptr) {
+    return;
+  }
+  std::va_list arguments;
+  va_start(arguments, format);
+  console_.FormatV(format, arguments);
+  va_end(arguments);
+}
+
+FilterHandle LuaScriptHost::ParseFilter(const char* query) { return filters_.Parse(active_, query); }
+
+bool LuaScriptHost::MatchFilter(FilterHandle filter, ObjectRef* object, unsigned char* matched) {
+  return filters_.Match(active_, filter, object, matched);
+}
+
+void LuaScriptHost::ReleaseFilter(FilterHandle filter) { filters_.Release(active_, filter); }
+
+bool LuaScriptHost::RunChunk(const char* code, std::size_t size, const char* name) {
+  lua_State* L = state_.get();
+  Chunk chunk{code, size, name};
+  lua_pushcfunction(L, RunProtected);
+  lua_pushlightuserdata(L, &chunk);
+  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
+    ReportError("script error", lua_tostring(L, -1));
+    lua_pop(L, 1);
+    return false;
+  }
+  return true;
+}
+
+bool LuaScriptHost::RunFile(const std::string& path) { return RunChunk(nullptr, 0, path.c_str()); }
+
+bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkName) {
+  return RunChunk(code.data(), code.size(), chunkName.c_str());
+}
+
+void LuaScriptHost::NotifyPulse() { events_.Fire(state_.get(), pulseEvent_, nullptr, 0, nullptr); }
+
+void LuaScriptHost::NotifyStop() { events_.Fire(state_.get(), stopEvent_, nullptr, 0, nullptr); }
+
+const BuiltinType* LuaScriptHost::Builtin(const QSTypeDefinition* type) const {
+  for (const BuiltinType* builtin : {&string_, &uint_, &bool_}) {
+    if (builtin == type) {
+      return builtin;
+    }
+  }
+  return nullptr;
+}
+
+bool LuaScriptHost::IsInstalled(const QSTypeDefinition* type) const {
+  return std::find(installed_.begin(), installed_.end(), type) != installed_.end();
+}
+
+GlobalObjectResolver LuaScriptHost::FindGlobal(std::string_view name) const {
+  auto found = globals_.find(name);
+  return found == globals_.end() ? nullptr : found->second;
+}
+
+void LuaScriptHost::ReportError(std::string_view what, const char* message) {
+  std::string line(what);
+  line += ": ";
+  line += message != nullptr ? message : "(an error without a message)";
+  console_.Error(line);
+}

@@ -1,0 +1,100 @@
+// A script host that runs Lua 5.4 scripts over a module's objects. It serves
+// the module's ScriptHost calls (types, global objects, events, console,
+// queries) and gives scripts:
+//   - each bound global object by its name (Ventrilo, Ventrilo[3]);
+//   - on(event, f), off(event, f), events() to handle the declared events,
+//     and stop() to end the host's run;
+//   - print, which writes to the host's console.
+// Everything but ConsoleWrite runs on the host's main thread. Every entry into
+// Lua from C++ is a protected call: a script error is reported on the console
+// with its file and line and never unwinds through the module's code.
+#pragma once
+
+#include "host/BuiltinType.h"
+#include "host/Console.h"
+#include "host/EventTable.h"
+#include "host/FilterTable.h"
+#include "module/ScriptHost.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct lua_State;
+
+class LuaScriptHost final : public ScriptHost {
+ public:
+  // The host's own events, declared before any of the module's: after every
+  // pulse, and once before the module is shut down.
+  static constexpr const char* kPulseEvent = "Host.OnPulse";
+  static constexpr const char* kStopEvent = "Host.OnStop";
+
+  explicit LuaScriptHost(Console& console);
+  ~LuaScriptHost();
+
+  LuaScriptHost(const LuaScriptHost&) = delete;
+  LuaScriptHost& operator=(const LuaScriptHost&) = delete;
+
+  bool BindGlobalObject(const char* name, GlobalObjectResolver resolver) override;
+  bool UnbindGlobalObject(const char* name) override;
+  bool InstallType(QSTypeDefinition* type) override;
+  bool UninstallType(QSTypeDefinition* type) override;
+  QSTypeDefinition* LookupType(const char* name, int reserved1, int reserved2) override;
+  int DeclareEvent(const char* name) override;
+  int FireEvent(int eventId, int reserved, int argumentCount, const char* const* arguments,
+                ObjectRef* context) override;
+  __attribute__((format(printf, 2, 3))) void ConsoleWrite(const char* format, ...) override;
+  FilterHandle ParseFilter(const char* query) override;
+  bool MatchFilter(FilterHandle filter, ObjectRef* object, unsigned char* matched) override;
+  void ReleaseFilter(FilterHandle filter) override;
+
+  // Runs a script file or a text. A load or run error is reported; false then.
+  bool RunFile(const std::string& path);
+  bool RunString(const std::string& code, const std::string& chunkName);
+  void NotifyPulse();
+  void NotifyStop();
+  // A script called stop().
+  bool StopRequested() const { return stopRequested_; }
+
+  // ---- for the Lua glue
+  static LuaScriptHost* From(lua_State* L);
+  // The Lua thread that calls from the module must use: the one whose script
+  // is calling into the module, else the main state. Enter returns the
+  // previous one for Leave.
+  lua_State* Enter(lua_State* L);
+  void Leave(lua_State* previous) { active_ = previous; }
+  const BuiltinType* Builtin(const QSTypeDefinition* type) const;
+  bool IsInstalled(const QSTypeDefinition* type) const;
+  GlobalObjectResolver FindGlobal(std::string_view name) const;
+  EventTable& Events() { return events_; }
+  FilterTable& Filters() { return filters_; }
+  void RequestStop() { stopRequested_ = true; }
+  // "<what>: <message>" on the console's error stream.
+  void ReportError(std::string_view what, const char* message);
+  Console& GetConsole() { return console_; }
+
+ private:
+  struct StateCloser {
+    void operator()(lua_State* L) const;
+  };
+
+  // Loads and runs a text, or the file `name` when `code` is null.
+  bool RunChunk(const char* code, std::size_t size, const char* name);
+
+  Console& console_;
+  BuiltinType string_{BuiltinType::Kind::String};
+  BuiltinType uint_{BuiltinType::Kind::UInt};
+  BuiltinType bool_{BuiltinType::Kind::Bool};
+  std::vector<QSTypeDefinition*> installed_;
+  std::map<std::string, GlobalObjectResolver, std::less<>> globals_;
+  std::unique_ptr<lua_State, StateCloser> state_;
+  lua_State* active_;
+  EventTable events_;
+  FilterTable filters_;
+  int pulseEvent_;
+  int stopEvent_;
+  bool stopRequested_ = false;
+};

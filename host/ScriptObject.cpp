@@ -1,0 +1,269 @@
+#include "host/ScriptObject.h"
+
+#include "host/BuiltinType.h"
+#include "host/LuaScriptHost.h"
+#include "hostsdk/QSTypeDefinition.h"
+
+#include <lua.hpp>
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kMetatable = "module object";
+constexpr int kMaxArguments = 16;
+constexpr std::size_t kTextSize = 1024;
+
+// Members whose value depends on arguments. Lua cannot tell obj.Find from
+// obj:Find, so these names always read as functions taking the arguments.
+constexpr const char* kArgumentMembers[] = {"Find", "GetMetadata"};
+
+enum class NameKind { Method, ArgumentMember, Member, Unknown };
+
+bool IsArgumentMember(const char* name) {
+  for (const char* candidate : kArgumentMembers) {
+    if (std::strcmp(candidate, name) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Looks the name up the way the types answer it: a type first, then its
+// parent, and so on up the chain.
+NameKind Classify(QSTypeDefinition* type, const char* name) {
+  for (QSTypeDefinition* level = type; level != nullptr; level = level->GetInheritance()) {
+    if (level->FindMethodRecord(name) != nullptr) {
+      return NameKind::Method;
+    }
+    if (level->FindMemberRecord(name) != nullptr) {
+      return IsArgumentMember(name) ? NameKind::ArgumentMember : NameKind::Member;
+    }
+  }
+  return NameKind::Unknown;
+}
+
+// The object's type, or a Lua error when the module has uninstalled it (the
+// type object may be gone, so it is not touched).
+QSTypeDefinition* LiveType(lua_State* L, const ScriptObject* object) {
+  if (!LuaScriptHost::From(L)->IsInstalled(object->ref.Type)) {
+    luaL_error(L, "this object belongs to a type that the module has removed");
+  }
+  return object->ref.Type;
+}
+
+int RaiseUnknown(lua_State* L, const char* name, QSTypeDefinition* type) {
+  return luaL_error(L, "'%s' is not a member or method of %s", name, type->GetName());
+}
+
+// Collects the Lua values from `first` to the top as texts for the module:
+// strings as they are, numbers in Lua's own text form, booleans as "true" or
+// "false". The texts live on the Lua stack until the caller returns.
+int CollectArguments(lua_State* L, int first, const char** arguments) {
+  int top = lua_gettop(L);
+  int count = top >= first ? top - first + 1 : 0;
+  if (count > kMaxArguments) {
+    luaL_error(L, "too many arguments (at most %d)", kMaxArguments);
+  }
+  for (int i = 0; i < count; ++i) {
+    int index = first + i;
+    switch (lua_type(L, index)) {
+      case LUA_TSTRING:
+      case LUA_TNUMBER:
+        arguments[i] = lua_tostring(L, index);
+        break;
+      case LUA_TBOOLEAN:
+        arguments[i] = lua_toboolean(L, index) ? "true" : "false";
+        break;
+      default:
+        luaL_typeerror(L, index, "string");
+    }
+  }
+  return count;
+}
+
+// A method, or a member that takes arguments. Upvalues: 1 the name, 2 true for
+// a method, 3 (optional) the object the function is bound to.
+int Call(lua_State* L) {
+  const char* name = lua_tostring(L, lua_upvalueindex(1));
+  bool method = lua_toboolean(L, lua_upvalueindex(2));
+  int first = 1;
+  ScriptObject* self = ScriptObject::Test(L, lua_upvalueindex(3));
+  if (self == nullptr) {
+    self = ScriptObject::Test(L, 1);
+    if (self == nullptr) {
+      return luaL_argerror(L, 1,
+                           lua_pushfstring(L, "object expected, got %s; call it as obj:%s(...)",
+                                           luaL_typename(L, 1), name));
+    }
+    first = 2;
+  }
+  QSTypeDefinition* type = LiveType(L, self);
+  const char* arguments[kMaxArguments];
+  int count = CollectArguments(L, first, arguments);
+  const char* const* list = count > 0 ? arguments : nullptr;
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  lua_State* outer = host->Enter(L);
+  ObjectRef out{};
+  int result = method ? type->CallMethod(self->ref.Data, name, count, list)
+                      : type->GetMember(self->ref.Data, name, count, list, &out);
+  host->Leave(outer);
+  if (result < 0) {
+    return RaiseUnknown(L, name, type);
+  }
+  if (method) {
+    lua_pushboolean(L, result == 1);
+  } else if (result == 1) {
+    ScriptObject::PushValue(L, out);
+  } else {
+    lua_pushnil(L);
+  }
+  return 1;
+}
+
+// Ventrilo[3]: the binding's resolver with the index as its one argument.
+int IndexGlobal(lua_State* L, ScriptObject* self) {
+  lua_pushvalue(L, 2);
+  const char* index = lua_tostring(L, -1);
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  lua_State* outer = host->Enter(L);
+  ObjectRef out{};
+  bool found = self->resolver(1, &index, &out);
+  host->Leave(outer);
+  if (found) {
+    ScriptObject::PushValue(L, out);
+  } else {
+    lua_pushnil(L);
+  }
+  return 1;
+}
+
+int Index(lua_State* L) {
+  ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
+  if (self->resolver != nullptr && lua_type(L, 2) == LUA_TNUMBER) {
+    return IndexGlobal(L, self);
+  }
+  const char* name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : luaL_tolstring(L, 2, nullptr);
+  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::PushMember(L, 1, name, false) == 1) {
+    return 1;
+  }
+  return RaiseUnknown(L, name, LiveType(L, self));
+}
+
+int NewIndex(lua_State* L) {
+  ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
+  const char* name = luaL_tolstring(L, 2, nullptr);
+  return luaL_error(L, "cannot set '%s': %s objects are read-only", name, LiveType(L, self)->GetName());
+}
+
+int Equal(lua_State* L) {
+  ScriptObject* a = ScriptObject::Test(L, 1);
+  ScriptObject* b = ScriptObject::Test(L, 2);
+  lua_pushboolean(L, a != nullptr && b != nullptr && a->ref.Type == b->ref.Type && a->ref.Data == b->ref.Data);
+  return 1;
+}
+
+// The type's text of the object; an object whose element is gone, or whose
+// type was removed, still prints.
+int ToString(lua_State* L) {
+  ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  if (!host->IsInstalled(self->ref.Type)) {
+    lua_pushliteral(L, "(object of a removed type)");
+    return 1;
+  }
+  char text[kTextSize] = {};
+  lua_State* outer = host->Enter(L);
+  bool converted = self->ref.Type->ToText(self->ref.Data, text, sizeof text);
+  host->Leave(outer);
+  if (converted) {
+    text[kTextSize - 1] = '\0';
+    lua_pushstring(L, text);
+  } else {
+    lua_pushfstring(L, "(%s no longer available)", self->ref.Type->GetName());
+  }
+  return 1;
+}
+
+// "User " .. ctx: both sides as tostring gives them.
+int Concat(lua_State* L) {
+  luaL_tolstring(L, 1, nullptr);
+  luaL_tolstring(L, 2, nullptr);
+  lua_concat(L, 2);
+  return 1;
+}
+
+}  // namespace
+
+void ScriptObject::Register(lua_State* L) {
+  static const luaL_Reg metamethods[] = {{"__index", Index},       {"__newindex", NewIndex},
+                                         {"__eq", Equal},          {"__tostring", ToString},
+                                         {"__concat", Concat},     {nullptr, nullptr}};
+  luaL_newmetatable(L, kMetatable);
+  luaL_setfuncs(L, metamethods, 0);
+  lua_pop(L, 1);
+}
+
+void ScriptObject::Push(lua_State* L, const ObjectRef& ref, GlobalObjectResolver resolver) {
+  ScriptObject* object = static_cast<ScriptObject*>(lua_newuserdatauv(L, sizeof(ScriptObject), 0));
+  object->ref = ref;
+  object->resolver = resolver;
+  luaL_setmetatable(L, kMetatable);
+}
+
+void ScriptObject::PushValue(lua_State* L, const ObjectRef& ref) {
+  if (ref.Type == nullptr) {
+    lua_pushnil(L);
+    return;
+  }
+  const BuiltinType* builtin = LuaScriptHost::From(L)->Builtin(ref.Type);
+  if (builtin == nullptr) {
+    Push(L, ref);
+    return;
+  }
+  switch (builtin->GetKind()) {
+    case BuiltinType::Kind::String:
+      lua_pushstring(L, ref.Data ? reinterpret_cast<const char*>(ref.Data) : "");
+      break;
+    case BuiltinType::Kind::UInt:
+      lua_pushinteger(L, static_cast<std::uint32_t>(ref.Data));
+      break;
+    case BuiltinType::Kind::Bool:
+      lua_pushboolean(L, ref.Data != 0);
+      break;
+  }
+}
+
+ScriptObject* ScriptObject::Test(lua_State* L, int index) {
+  return static_cast<ScriptObject*>(luaL_testudata(L, index, kMetatable));
+}
+
+int ScriptObject::PushMember(lua_State* L, int objectIndex, const char* name, bool bind) {
+  objectIndex = lua_absindex(L, objectIndex);
+  ScriptObject* self = Test(L, objectIndex);
+  QSTypeDefinition* type = LiveType(L, self);
+  NameKind kind = Classify(type, name);
+  if (kind == NameKind::Method || kind == NameKind::ArgumentMember) {
+    lua_pushstring(L, name);
+    lua_pushboolean(L, kind == NameKind::Method);
+    if (bind) {
+      lua_pushvalue(L, objectIndex);
+    }
+    lua_pushcclosure(L, Call, bind ? 3 : 2);
+    return 1;
+  }
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  lua_State* outer = host->Enter(L);
+  ObjectRef out{};
+  int result = type->GetMember(self->ref.Data, name, 0, nullptr, &out);
+  host->Leave(outer);
+  if (result < 0) {
+    return 0;
+  }
+  if (result == 1) {
+    PushValue(L, out);
+  } else {
+    lua_pushnil(L);
+  }
+  return 1;
+}

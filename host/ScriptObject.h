@@ -1,0 +1,38 @@
+// A module object as Lua sees it: a full userdata holding the host's two-word
+// reference {Type, Data}. Its metatable makes members read as properties
+// (obj.Name), methods and members that take arguments callable with ':'
+// (obj:Select(), obj:Find("query")), objects of the same reference equal, and
+// tostring give the type's text of the object.
+//
+// Lua raises errors with longjmp. Every function here that Lua calls keeps only
+// trivially destructible locals, so no C++ destructor is ever skipped; the
+// module's own code is entered only at points where nothing of Lua's can raise
+// until it returns.
+#pragma once
+
+#include "module/ScriptHost.h"
+
+struct lua_State;
+
+struct ScriptObject {
+  ObjectRef ref;
+  // Set for a bound global object: indexing it with a number resolves that
+  // index through the binding (Ventrilo[3]).
+  GlobalObjectResolver resolver;
+
+  // Creates the metatable; once per Lua state.
+  static void Register(lua_State* L);
+  static void Push(lua_State* L, const ObjectRef& ref, GlobalObjectResolver resolver = nullptr);
+  // A member result: the host's built-in types become Lua strings, integers and
+  // booleans, a result without a type nil, anything else an object.
+  static void PushValue(lua_State* L, const ObjectRef& ref);
+  // The object at `index`, or null when the value there is none.
+  static ScriptObject* Test(lua_State* L, int index);
+  // Pushes what `name` gives on the object at `objectIndex`: a member's value
+  // (nil when the member fails), or a function for a method or for a member
+  // that takes arguments. With `bind` that function carries the object, so it
+  // is called without it (as in queries: GetMetadata("tag")). Returns 0 and
+  // pushes nothing when no type in the object's chain knows the name; raises
+  // when the object's type was uninstalled.
+  static int PushMember(lua_State* L, int objectIndex, const char* name, bool bind);
+};

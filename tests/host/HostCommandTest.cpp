@@ -1,0 +1,95 @@
+// The chorister-host command over a fake module: options, refusals, and a
+// script whose handlers run from the pulse, fail, and end the run.
+#include "tests/host/CommandResult.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+class HostCommand : public testing::Test {
+ protected:
+  static std::string Fake(const char* name) { return std::string(FAKE_MODULE_DIR) + "/" + name + ".so"; }
+
+  // Runs the host without a desktop, with `script` (written to a file) and
+  // further options.
+  CommandResult Host(const std::string& script, const std::string& options) {
+    std::ofstream(scriptPath_) << script;
+    return CommandResult::Of(std::string(HOST_EXECUTABLE) + " --desktop none --script " + scriptPath_ + " " +
+                             options);
+  }
+
+  void TearDown() override { std::remove(scriptPath_.c_str()); }
+
+  std::string scriptPath_ = testing::TempDir() + "host_command_script.lua";
+};
+
+TEST_F(HostCommand, HelpDescribesEveryOption) {
+  CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --help");
+  EXPECT_EQ(0, result.exitCode);
+  for (const char* option : {"--script", "--module", "--seconds", "--echo", "--desktop", "demo", "none"}) {
+    EXPECT_TRUE(result.Contains(option)) << option;
+  }
+}
+
+TEST_F(HostCommand, BadOptionsAreUsageErrors) {
+  for (const char* options : {"--bogus", "--seconds soon", "--seconds=-1", "--desktop=windows", "--script"}) {
+    CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " " + options);
+    EXPECT_EQ(2, result.exitCode) << options;
+    EXPECT_EQ(1u, result.Lines().size()) << result.output;
+  }
+}
+
+TEST_F(HostCommand, ModuleThatCannotServeIsRefusedWithOneLine) {
+  struct Case {
+    const char* module;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"fake_module_v22", "chorister-host: module " + Fake("fake_module_v22") +
+                              " is built for interface version 22; this host serves version 23"},
+      {"fake_module_initfails", "chorister-host: module " + Fake("fake_module_initfails") + " failed to initialise"},
+  };
+  for (const Case& c : cases) {
+    CommandResult result = Host("print('never runs')", "--module " + Fake(c.module));
+    EXPECT_EQ(1, result.exitCode);
+    EXPECT_EQ(std::vector<std::string>{c.line}, result.Lines());
+  }
+  CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --desktop none --script /nonexistent.lua");
+  EXPECT_EQ(1, result.exitCode);
+  EXPECT_EQ(std::vector<std::string>{"chorister-host: cannot read the script /nonexistent.lua"}, result.Lines());
+}
+
+TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
+  CommandResult result = Host(
+      "print(Fake.Name)\n"
+      "on('Fake.OnQueued', function(ctx, a, b) print('queued', ctx.Name, a, b) end)\n"
+      "on('Fake.OnQueued', function(ctx, a) if a == 'first' then error('handler failed') end end)\n"
+      "on('Fake.OnQueued', function(ctx, a) if a == 'second' then stop() end end)\n"
+      "local pulses = 0\n"
+      "on('Host.OnPulse', function()\n"
+      "  pulses = pulses + 1\n"
+      "  if pulses == 2 then Fake:Queue('first', 7) elseif pulses == 4 then Fake:Queue('second') end\n"
+      "end)\n"
+      "on('Host.OnStop', function() print('stopping') end)\n",
+      "--module " + Fake("fake_module") + " --seconds 60");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ((std::vector<std::string>{
+                "fake module initialised",
+                "the fake",
+                "queued\tthe fake\tfirst\t7",
+                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed",
+                "queued\tthe fake\tsecond\tnil",
+                "stopping",
+                "fake module shut down",
+            }),
+            result.Lines());
+}
+
+TEST_F(HostCommand, ScriptErrorIsReportedAndTheRunGoesOn) {
+  CommandResult result = Host("on('Host.OnPulse', function() print('pulsed'); stop() end)\nerror('at the top')\n",
+                              "--module " + Fake("fake_module") + " --seconds 60");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ((std::vector<std::string>{"fake module initialised", "script error: " + scriptPath_ + ":2: at the top",
+                                      "pulsed", "fake module shut down"}),
+            result.Lines());
+}

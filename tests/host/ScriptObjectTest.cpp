@@ -1,0 +1,121 @@
+// Module objects as Lua sees them: members, methods, identity, printing, and
+// the global objects a module binds.
+#include "tests/host/ScriptFixture.h"
+
+using ObjectMembers = ScriptFixture;
+using ObjectMethods = ScriptFixture;
+using ObjectIdentity = ScriptFixture;
+using GlobalObjects = ScriptFixture;
+
+TEST_F(ObjectMembers, BuiltInResultsBecomeLuaValues) {
+  EXPECT_EQ("alpha", Print("Things.Name"));
+  EXPECT_EQ("integer\t3", Print("math.type(Things.Count), Things.Count"));
+  EXPECT_EQ("4294967295", Print("Things[2].Count"));
+  EXPECT_EQ("boolean\ttrue", Print("type(Things.Flag), Things.Flag"));
+  EXPECT_EQ("false", Print("Things[2].Flag"));
+  EXPECT_EQ("beta\tgamma", Print("Things.Next.Name, Things.Next.Next.Name"));
+}
+
+TEST_F(ObjectMembers, FailingMemberReadsAsNil) {
+  EXPECT_EQ("nil\tnil\tnil", Print("Things[3].Next, Things.Fails, Things:GetMetadata('absent')"));
+  EXPECT_EQ("nil", Print("Things:GetMetadata()"));
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ObjectMembers, ParentTypeAnswersWhatTheTypeLacks) {
+  EXPECT_EQ("base\ttrue", Print("Things.Base, Things:Ping()"));
+  EXPECT_EQ(1, base.pings);
+}
+
+TEST_F(ObjectMembers, NameNoTypeKnowsIsAnErrorNamingIt) {
+  EXPECT_FALSE(Run("local x = Things.Bogus"));
+  EXPECT_EQ("script error: test:1: 'Bogus' is not a member or method of thing", LastError());
+  EXPECT_FALSE(Run("\nThings:Join()"));
+  EXPECT_EQ("script error: test:2: 'Join' is not a member or method of thing", LastError());
+}
+
+TEST_F(ObjectMembers, MembersThatTakeArgumentsAreCalledWithColon) {
+  thing.things[1].metadata["key"] = "value";
+  EXPECT_EQ("value", Print("Things:GetMetadata('key')"));
+  EXPECT_EQ("gamma", Print("Things:Find('Count == 0').Name"));
+  EXPECT_EQ("nil", Print("Things:Find('Count == 12')"));
+}
+
+TEST_F(ObjectMembers, AssigningIsAnErrorNamingTheField) {
+  EXPECT_FALSE(Run("Things.Name = 'x'"));
+  EXPECT_EQ("script error: test:1: cannot set 'Name': thing objects are read-only", LastError());
+  EXPECT_EQ("alpha", thing.things[1].name);
+}
+
+TEST_F(ObjectMethods, ArgumentsArriveAsTextsAndSuccessAsTrue) {
+  EXPECT_EQ("true", Print("Things[2]:Poke('a', 2, 2.5, true)"));
+  ASSERT_EQ(1u, thing.pokes.size());
+  EXPECT_EQ((std::vector<std::string>{"a", "2", "2.5", "true"}), thing.pokes[0]);
+  EXPECT_EQ("true", Print("Things:Poke()"));
+  EXPECT_TRUE(thing.pokes[1].empty());
+}
+
+TEST_F(ObjectMethods, FailureIsFalse) {
+  EXPECT_EQ("false\tfalse", Print("Things:Refuse(), Things:SetMetadata('only a key')"));
+  EXPECT_TRUE(thing.things[1].metadata.empty());
+}
+
+TEST_F(ObjectMethods, ArgumentErrorsNameTheArgument) {
+  EXPECT_FALSE(Run("Things:Poke('a', {})"));
+  EXPECT_EQ("script error: test:1: bad argument #2 to 'Poke' (string expected, got table)", LastError());
+  EXPECT_FALSE(Run("Things:GetMetadata(nil)"));
+  EXPECT_EQ("script error: test:1: bad argument #1 to 'GetMetadata' (string expected, got nil)", LastError());
+  EXPECT_TRUE(thing.pokes.empty());
+}
+
+TEST_F(ObjectMethods, DotInsteadOfColonGetsAHint) {
+  EXPECT_FALSE(Run("Things.Poke('a')"));
+  EXPECT_EQ(
+      "script error: test:1: bad argument #1 to 'Poke' (object expected, got string; call it as obj:Poke(...))",
+      LastError());
+  EXPECT_TRUE(thing.pokes.empty());
+}
+
+TEST_F(ObjectIdentity, ObjectsOfTheSameReferenceAreEqual) {
+  EXPECT_EQ("true\ttrue", Print("Things == Things[1], Things.Next == Things[2]"));
+  EXPECT_EQ("false\tfalse", Print("Things[1] == Things[2], Things == 'alpha'"));
+}
+
+TEST_F(ObjectIdentity, ObjectsPrintAsTheirTypesText) {
+  EXPECT_EQ("beta", Print("Things[2]"));
+  EXPECT_EQ("thing alpha!", Print("'thing ' .. Things .. '!'"));
+}
+
+TEST_F(ObjectIdentity, ObjectKeptPastItsThingStillPrints) {
+  ASSERT_TRUE(Run("kept = Things[3]"));
+  thing.things.erase(3);
+  EXPECT_EQ("(thing no longer available)\tnil", Print("kept, kept.Name"));
+  EXPECT_EQ("false", Print("kept:Poke()"));
+}
+
+TEST_F(ObjectIdentity, ObjectOfARemovedTypeIsAClearError) {
+  ASSERT_TRUE(Run("kept = Things"));
+  host.UninstallType(&thing);
+  EXPECT_EQ("(object of a removed type)", Print("kept"));
+  EXPECT_FALSE(Run("return kept.Name"));
+  EXPECT_EQ("script error: test:1: this object belongs to a type that the module has removed", LastError());
+}
+
+TEST_F(GlobalObjects, IndexIsResolvedThroughTheBinding) {
+  EXPECT_EQ("gamma\tnil", Print("Things[3].Name, Things[9]"));
+  EXPECT_EQ("beta", Print("Things[2.0].Name"));
+}
+
+TEST_F(GlobalObjects, NameIsResolvedEachTimeItIsUsed) {
+  ASSERT_TRUE(Run("kept = Things"));
+  thing.things.erase(1);
+  EXPECT_EQ("nil\t(thing no longer available)", Print("Things, kept"));
+}
+
+TEST_F(GlobalObjects, UnboundNameReadsAsNil) {
+  EXPECT_TRUE(host.UnbindGlobalObject("Things"));
+  EXPECT_FALSE(host.UnbindGlobalObject("Things"));
+  EXPECT_EQ("nil", Print("Things"));
+  EXPECT_TRUE(Run("x = 1"));
+  EXPECT_EQ("1", Print("x"));
+}
