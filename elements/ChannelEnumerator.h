@@ -1,8 +1,9 @@
 #pragma once
 
-#include "libventrilo/IChannelEnumerator.h"
-
 #include <cstdint>
+
+#include "elements/UserEnumerator.h"
+#include "libventrilo/IChannelEnumerator.h"
 
 class VentriloElement;
 class VentriloInstance;
@@ -15,6 +16,16 @@ class ChannelEnumerator final : public IChannelEnumerator {
  public:
   ChannelEnumerator(VentriloInstance* instance, VentriloElement* parent, std::uint32_t pass)
       : instance_(instance), parent_(parent), pass_(pass) {}
+
+  // Upserts what `item` (a server or channel item) holds under `element`, the
+  // element made for it: first its users, then its channels with their subtrees.
+  template <class Item>
+  static void VisitChildren(VentriloInstance* instance, VentriloElement* element, std::uint32_t pass, Item* item) {
+    UserEnumerator users(instance, element, pass);
+    item->EnumerateUsers(&users);
+    ChannelEnumerator channels(instance, element, pass);
+    item->EnumerateChannels(&channels);
+  }
 
   // Always 0: every channel is visited.
   int OnChannel(const char* name, IChannel* channel) override;

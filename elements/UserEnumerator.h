@@ -1,8 +1,8 @@
 #pragma once
 
-#include "libventrilo/IUserEnumerator.h"
-
 #include <cstdint>
+
+#include "libventrilo/IUserEnumerator.h"
 
 class VentriloElement;
 class VentriloInstance;

@@ -156,6 +156,9 @@ class VentriloElement {
   static VentriloElement* FromID(std::uint32_t id);
   // Number of live elements.
   static std::size_t LiveCount();
+  // The order of children: names compared byte by byte with the letters A to Z
+  // folded to lower case; negative, 0 or positive.
+  static int CompareNames(const std::string& a, const std::string& b);
 
  protected:
   virtual ~VentriloElement();
@@ -165,6 +168,10 @@ class VentriloElement {
   // Raises `event` with this element as context; `previous` is the argument of
   // the two numeric change events.
   int Raise(ScriptEvent event, int previous = 0);
+  // The start of a server, channel or user: copies the item's attributes (a
+  // change event for each that differs from the empty start) and raises
+  // "Ventrilo.OnJoinedInstance".
+  void Arrive(std::uint32_t pass, ITreeItem* item);
 
  private:
   friend class VentriloInstance;  // its tree checker reads the link bookkeeping

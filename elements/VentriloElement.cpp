@@ -1,0 +1,279 @@
+#include "elements/VentriloElement.h"
+
+#include <iterator>
+
+#include "elements/VentriloInstance.h"
+#include "libventrilo/ITreeItem.h"
+#include "module/EventRegistry.h"
+
+namespace {
+
+// How long Select and Join wait for the client's tree view. A client whose
+// window thread has not pumped messages for 5 s is skipped at once
+// (SMTO_ABORTIFHUNG); one that is merely slow gets this long before the host's
+// main thread moves on.
+constexpr UINT kTreeViewTimeoutMs = 1000;
+
+// The element registry: every live element by id.
+std::map<std::uint32_t, VentriloElement*>& Registry() {
+  static std::map<std::uint32_t, VentriloElement*> registry;
+  return registry;
+}
+
+// The client's icon files by tree-view image index.
+constexpr const char* kIconNames[] = {
+    "server.ico",      "channel.ico",      "voiceoff.ico",   "voiceon.ico",      "chanpass.ico",
+    "channelopen.ico", "chanpassopen.ico", "chanauth.ico",   "chanauthopen.ico", "voicebegin.ico",
+    "voicechan.ico",   "voiceu2u.ico",     "voicegroup.ico", "voicep2p.ico",     "netstatus.ico",
+};
+
+unsigned char FoldCase(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+}
+
+}  // namespace
+
+int VentriloElement::CompareNames(const std::string& a, const std::string& b) {
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    const unsigned char x = FoldCase(a[i]);
+    const unsigned char y = FoldCase(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+namespace {
+
+// Stores `text` in `field` unless it already holds those bytes; true on change.
+// The comparison does not allocate.
+bool Assign(std::string& field, const char* text) {
+  if (field == text) return false;
+  field = text;
+  return true;
+}
+
+}  // namespace
+
+VentriloElement::VentriloElement(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, ITreeItem* item,
+                                 std::uint32_t pass)
+    : id_(id), instance_(instance), parent_(parent), pass_(pass) {
+  Registry()[id_] = this;
+  if (item) {
+    treeItemHandle_ = item->GetHandle();
+    itemKey_ = item->GetRecordAddress();
+    if (itemKey_ != 0) instance_->EnterItem(this);
+  }
+}
+
+VentriloElement::~VentriloElement() {
+  const auto entry = Registry().find(id_);
+  if (entry != Registry().end() && entry->second == this) Registry().erase(entry);
+  // An instance element is its own instance and is past its own bookkeeping here.
+  if (instance_ != this) instance_->Forget(this);
+}
+
+VentriloElement* VentriloElement::FromID(std::uint32_t id) {
+  const auto entry = Registry().find(id);
+  return entry == Registry().end() ? nullptr : entry->second;
+}
+
+std::size_t VentriloElement::LiveCount() { return Registry().size(); }
+
+int VentriloElement::Raise(ScriptEvent event, int previous) {
+  return EventRegistry::Raise(event, EventContext{ScriptObject(), GetScriptTypeName(), id_, name_.c_str()}, previous);
+}
+
+void VentriloElement::Arrive(std::uint32_t pass, ITreeItem* item) {
+  UpdateFromItem(pass, item);
+  Raise(ScriptEvent::JoinedInstance);
+}
+
+int VentriloElement::RaiseLeavingInstance() { return 0; }
+
+void VentriloElement::Destroy() {
+  RaiseLeavingInstance();
+  RemoveAllChildren();
+  if (parent_) parent_->RemoveChild(this);
+  delete this;
+}
+
+int VentriloElement::RaiseJoinedParent(VentriloElement* child) { return child->Raise(ScriptEvent::JoinedParent); }
+int VentriloElement::RaiseLeavingParent(VentriloElement* child) { return child->Raise(ScriptEvent::LeavingParent); }
+int VentriloElement::RaiseDisplayTextChanged() { return Raise(ScriptEvent::DisplayTextChanged); }
+int VentriloElement::RaisePronunciationChanged() { return Raise(ScriptEvent::PronunciationChanged); }
+int VentriloElement::RaiseNameChanged() { return Raise(ScriptEvent::NameChanged); }
+int VentriloElement::RaiseCommentChanged() { return Raise(ScriptEvent::CommentChanged); }
+int VentriloElement::RaiseCommentURLChanged() { return Raise(ScriptEvent::CommentURLChanged); }
+int VentriloElement::RaiseRankChanged() { return Raise(ScriptEvent::RankChanged); }
+int VentriloElement::RaiseRankIDChanged() { return Raise(ScriptEvent::RankIDChanged); }
+// The event argument is printed with "%d", so flags with the top bit set read negative.
+int VentriloElement::RaiseFlagsChanged(std::uint32_t previous) {
+  return Raise(ScriptEvent::FlagsChanged, static_cast<int>(previous));
+}
+int VentriloElement::RaiseIconChanged(int previous) { return Raise(ScriptEvent::IconChanged, previous); }
+
+void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
+  pass_ = pass;
+  // A client moves an item by deleting and inserting it again, which gives it
+  // a new handle; on Windows the old one is a dangling pointer inside the
+  // client. Following the handle keeps Select and Join on the live item.
+  treeItemHandle_ = item->GetHandle();
+  SetIconID(item->GetIconID());
+  SetName(item->GetName());
+  SetPronunciation(item->GetPronunciation());
+  SetComment(item->GetComment());
+  SetCommentURL(item->GetCommentURL());
+  SetRankID(item->GetRankID());
+  SetRank(item->GetRank());
+  SetFlags(item->GetFlags());
+  SetDisplayText(item->GetDisplayText());
+}
+
+void VentriloElement::SetDisplayText(const char* text) {
+  if (Assign(displayText_, text)) RaiseDisplayTextChanged();
+}
+
+void VentriloElement::SetName(const char* text) {
+  if (!Assign(name_, text)) return;
+  renamedSinceLinked_ = true;
+  RaiseNameChanged();
+}
+
+void VentriloElement::SetPronunciation(const char* text) {
+  if (Assign(pronunciation_, text)) RaisePronunciationChanged();
+}
+
+void VentriloElement::SetComment(const char* text) {
+  if (Assign(comment_, text)) RaiseCommentChanged();
+}
+
+void VentriloElement::SetCommentURL(const char* text) {
+  if (Assign(commentURL_, text)) RaiseCommentURLChanged();
+}
+
+void VentriloElement::SetRank(const char* text) {
+  if (Assign(rank_, text)) RaiseRankChanged();
+}
+
+void VentriloElement::SetRankID(std::uint32_t value) {
+  const auto rankID = static_cast<std::uint16_t>(value);
+  if (rankID == rankID_) return;
+  rankID_ = rankID;
+  RaiseRankIDChanged();
+}
+
+void VentriloElement::SetFlags(std::uint32_t value) {
+  const std::uint32_t previous = flags_;
+  if (value == previous) return;
+  flags_ = value;
+  RaiseFlagsChanged(previous);
+}
+
+void VentriloElement::SetIconID(int value) {
+  const int previous = iconID_;
+  if (value == previous) return;
+  iconID_ = value;
+  RaiseIconChanged(previous);
+}
+
+const char* VentriloElement::GetIconName() const {
+  if (iconID_ == -1) return "none";
+  if (iconID_ < 0 || iconID_ >= static_cast<int>(std::size(kIconNames))) return "unknown";
+  return kIconNames[iconID_];
+}
+
+VentriloElement* VentriloElement::WalkNext() const { return firstChild_ ? firstChild_ : WalkPastChildren(); }
+
+VentriloElement* VentriloElement::WalkPastChildren() const {
+  for (const VentriloElement* element = this; element; element = element->parent_) {
+    if (element->next_) return element->next_;
+  }
+  return nullptr;
+}
+
+void VentriloElement::AddChild(VentriloElement* child) {
+  child->parent_ = this;
+  VentriloElement* before = nullptr;
+  VentriloElement* after = firstChild_;
+  while (after && CompareNames(after->name_, child->name_) <= 0) {
+    before = after;
+    after = after->next_;
+  }
+  child->previous_ = before;
+  child->next_ = after;
+  if (before)
+    before->next_ = child;
+  else
+    firstChild_ = child;
+  if (after) after->previous_ = child;
+  child->renamedSinceLinked_ = false;
+  RaiseJoinedParent(child);
+}
+
+bool VentriloElement::RemoveChild(VentriloElement* child) {
+  if (!child || child->parent_ != this) return false;
+  RaiseLeavingParent(child);
+  Unlink(child);
+  return true;
+}
+
+// The detached child keeps no links, so a later Destroy() does not detach it
+// (and raise "Ventrilo.OnLeavingParent") a second time.
+void VentriloElement::Unlink(VentriloElement* child) {
+  if (child->next_) child->next_->previous_ = child->previous_;
+  if (child->previous_)
+    child->previous_->next_ = child->next_;
+  else if (firstChild_ == child)
+    firstChild_ = child->next_;
+  child->parent_ = nullptr;
+  child->next_ = nullptr;
+  child->previous_ = nullptr;
+}
+
+void VentriloElement::RemoveAllChildren() {
+  while (VentriloElement* child = firstChild_) {
+    RemoveChild(child);
+    child->Destroy();
+  }
+}
+
+bool VentriloElement::SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
+  const HWND treeView = instance_->GetTreeView();
+  if (!treeView) return false;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(treeView, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kTreeViewTimeoutMs,
+                           &answer))
+    return false;
+  *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+bool VentriloElement::Select() {
+  if (!treeItemHandle_) return false;
+  LRESULT selected = 0;
+  return SendToTreeView(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(treeItemHandle_), &selected) &&
+         selected != 0;
+}
+
+// The tree view turns WM_KEYDOWN VK_RETURN into TVN_KEYDOWN and NM_RETURN to
+// its parent, which the client takes as a request to join the selected channel.
+bool VentriloElement::Join() {
+  if (!Select()) return false;
+  LRESULT ignored = 0;
+  SendToTreeView(WM_KEYDOWN, VK_RETURN, 0, &ignored);
+  SendToTreeView(WM_KEYUP, VK_RETURN, 0, &ignored);
+  return true;
+}
+
+bool VentriloElement::IsSelected() const { return treeItemHandle_ && instance_->GetSelection() == this; }
+
+const std::string* VentriloElement::GetMetadata(const std::string& key) const {
+  const auto entry = metadata_.find(key);
+  return entry == metadata_.end() ? nullptr : &entry->second;
+}
+
+void VentriloElement::SetMetadata(const std::string& key, const std::string& value) { metadata_[key] = value; }
+
+void VentriloElement::UnsetMetadata(const std::string& key) { metadata_.erase(key); }

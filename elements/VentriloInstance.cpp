@@ -1,0 +1,263 @@
+#include "elements/VentriloInstance.h"
+
+#include <cassert>
+#include <type_traits>
+
+#include "elements/ChannelEnumerator.h"
+#include "elements/NextElementID.h"
+#include "elements/VentriloChannel.h"
+#include "elements/VentriloServer.h"
+#include "elements/VentriloUser.h"
+#include "libventrilo/IChannel.h"
+#include "libventrilo/IServer.h"
+#include "libventrilo/ISnapshot.h"
+#include "libventrilo/IUser.h"
+#include "libventrilo/IVentrilo.h"
+#include "module/ModuleGlobals.h"
+#include "module/ScriptEvent.h"
+#include "module/ScriptHost.h"
+
+namespace {
+
+// The server item's image index while the client is not connected ("netstatus.ico").
+constexpr int kDisconnectedIcon = 14;
+
+VentriloInstance* firstInstance = nullptr;
+VentriloInstance* lastInstance = nullptr;
+
+std::map<IVentrilo*, VentriloInstance*>& Clients() {
+  static std::map<IVentrilo*, VentriloInstance*> clients;
+  return clients;
+}
+
+// Whether `element` is `ancestor` or lies in its subtree.
+bool IsWithin(const VentriloElement* element, const VentriloElement* ancestor) {
+  for (; element; element = element->GetParent()) {
+    if (element == ancestor) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+VentriloInstance::VentriloInstance(std::uint32_t id, VentriloElement* parent, IVentrilo* client)
+    : VentriloElement(this, id, parent, nullptr, 0), client_(client) {
+  client_->AddRef();
+  previousInstance_ = lastInstance;
+  if (lastInstance)
+    lastInstance->nextInstance_ = this;
+  else
+    firstInstance = this;
+  lastInstance = this;
+  Clients()[client_] = this;
+  Raise(ScriptEvent::InstanceOpened);
+}
+
+VentriloInstance::~VentriloInstance() {
+  if (previousInstance_)
+    previousInstance_->nextInstance_ = nextInstance_;
+  else
+    firstInstance = nextInstance_;
+  if (nextInstance_)
+    nextInstance_->previousInstance_ = previousInstance_;
+  else
+    lastInstance = previousInstance_;
+  const auto entry = Clients().find(client_);
+  if (entry != Clients().end() && entry->second == this) Clients().erase(entry);
+  client_->Release();
+  itemMap_.clear();
+}
+
+VentriloInstance* VentriloInstance::First() { return firstInstance; }
+
+const std::map<IVentrilo*, VentriloInstance*>& VentriloInstance::ClientMap() { return Clients(); }
+
+int VentriloInstance::RaiseLeavingInstance() { return Raise(ScriptEvent::InstanceClosed); }
+int VentriloInstance::RaiseOnline() { return Raise(ScriptEvent::Online); }
+int VentriloInstance::RaiseOffline() { return Raise(ScriptEvent::Offline); }
+
+QSTypeDefinition* VentriloInstance::GetScriptType() const { return ModuleGlobals::InstanceType; }
+
+void VentriloInstance::EnterItem(VentriloElement* element) { itemMap_[element->GetItemKey()] = element; }
+
+void VentriloInstance::Forget(VentriloElement* element) {
+  if (element->GetItemKey() != 0) {
+    const auto entry = itemMap_.find(element->GetItemKey());
+    if (entry != itemMap_.end() && entry->second == element) itemMap_.erase(entry);
+  }
+  // Handlers run between the destruction of an element and the end of the
+  // pass that recomputes these; they must never see a destroyed element.
+  if (me_ == element) me_ = nullptr;
+  if (selection_ == element) selection_ = nullptr;
+}
+
+VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const {
+  const auto entry = itemMap_.find(key);
+  return entry == itemMap_.end() ? nullptr : entry->second;
+}
+
+std::uint32_t VentriloInstance::NextPass() { return ++passNumber_; }
+
+void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
+  IServer* server = nullptr;
+  if (!snapshot->GetServer(&server) || !server || server->GetIconID() == kDisconnectedIcon) {
+    GoOffline();
+  } else {
+    if (!online_) {
+      online_ = true;
+      RaiseOnline();
+    }
+    treeView_ = snapshot->GetTreeView();
+    const std::uint32_t pass = NextPass();
+    // A server key held by an element of another kind leaves the items without
+    // a place this pass: nothing is enumerated, the pruning below removes the
+    // old element with everything else unseen, and the next pass starts afresh.
+    if (VentriloServer* element = UpsertServer(pass, server->GetRecordAddress(), server))
+      ChannelEnumerator::VisitChildren(this, element, pass, server);
+    PruneStale(pass);
+    UpdateMe(snapshot);
+    UpdateSelection(snapshot);
+  }
+  assert(CheckTree());
+}
+
+void VentriloInstance::GoOffline() {
+  me_ = nullptr;
+  selection_ = nullptr;
+  RemoveAllChildren();
+  if (online_) {
+    online_ = false;
+    RaiseOffline();
+  }
+}
+
+VentriloServer* VentriloInstance::UpsertServer(std::uint32_t pass, std::uint32_t key, IServer* item) {
+  VentriloElement* found = FindElementByKey(key);
+  if (!found) {
+    auto* server = new VentriloServer(this, NextElementID(), this, item, pass);
+    AddChild(server);
+    return server;
+  }
+  VentriloServer* server = found->AsServer();
+  if (server) server->UpdateFromItem(pass, item);
+  return server;
+}
+
+VentriloChannel* VentriloInstance::UpsertChannel(std::uint32_t pass, std::uint32_t key, VentriloElement* parent,
+                                                 IChannel* item) {
+  return UpsertChild<VentriloChannel>(pass, key, parent, item);
+}
+
+VentriloUser* VentriloInstance::UpsertUser(std::uint32_t pass, std::uint32_t key, VentriloElement* parent,
+                                           IUser* item) {
+  return UpsertChild<VentriloUser>(pass, key, parent, item);
+}
+
+template <class Element, class Item>
+Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item) {
+  constexpr bool isChannel = std::is_same_v<Element, VentriloChannel>;
+  VentriloElement* found = FindElementByKey(key);
+  Element* element = nullptr;
+  if (found) {
+    if constexpr (isChannel)
+      element = found->AsChannel();
+    else
+      element = found->AsUser();
+    if (!element) return nullptr;
+    element->UpdateFromItem(pass, item);
+    if (element->GetParent() == parent) return element;
+    // The same key met again inside its own subtree (a client whose records
+    // repeat): moving there would cut the subtree off in a cycle. The element
+    // stays where it is, and the repeated item is skipped with its subtree.
+    if (parent && IsWithin(parent, element)) return nullptr;
+  }
+  if (!parent) {
+    // Nothing to attach to: the element ends here rather than linger outside
+    // the tree, where no pass would ever prune it.
+    if constexpr (isChannel) {
+      if (ModuleGlobals::Host)
+        ModuleGlobals::Host->ConsoleWrite("%s has no parent... :(\n",
+                                          element ? element->GetName().c_str() : item->GetName());
+    }
+    if (element) element->Destroy();
+    return nullptr;
+  }
+  if (element) {
+    if (element->GetParent()) element->GetParent()->RemoveChild(element);
+  } else {
+    element = new Element(this, NextElementID(), parent, item, pass);
+  }
+  parent->AddChild(element);
+  return element;
+}
+
+void VentriloInstance::PruneStale(std::uint32_t pass) {
+  VentriloElement* element = GetFirstChild();
+  while (element && element != this) {
+    if (element->GetPass() < pass) {
+      VentriloElement* next = element->WalkPastChildren();
+      element->Destroy();
+      element = next;
+    } else {
+      element = element->WalkNext();
+    }
+  }
+}
+
+void VentriloInstance::UpdateMe(ISnapshot* snapshot) {
+  IUser* user = nullptr;
+  VentriloElement* found = snapshot->GetLocalUser(&user) && user ? FindElementByKey(user->GetRecordAddress()) : nullptr;
+  me_ = found ? found->AsUser() : nullptr;
+}
+
+void VentriloInstance::UpdateSelection(ISnapshot* snapshot) {
+  ITreeItem* item = nullptr;
+  selection_ = snapshot->GetSelectedItem(&item) && item ? FindElementByKey(item->GetRecordAddress()) : nullptr;
+}
+
+VentriloElement* VentriloInstance::Find(const char* query) {
+  ScriptHost* host = ModuleGlobals::Host;
+  if (!host) return nullptr;
+  const FilterHandle filter = host->ParseFilter(query);
+  if (!filter) return nullptr;
+  VentriloElement* match = nullptr;
+  for (VentriloElement* element = GetFirstChild(); element && !match; element = element->WalkNext()) {
+    ObjectRef object = element->ScriptObject();
+    unsigned char matched = 0;
+    if (host->MatchFilter(filter, &object, &matched) && matched) match = element;
+  }
+  host->ReleaseFilter(filter);
+  return match;
+}
+
+bool VentriloInstance::CheckTree() const {
+  if (GetParent() || GetNext() || GetPrevious() || GetInstance() != this) return false;
+  // More steps than live elements means a cycle.
+  const std::size_t limit = LiveCount();
+  std::size_t steps = 0;
+  std::size_t keyed = 0;
+  bool meSeen = me_ == nullptr;
+  bool selectionSeen = selection_ == nullptr;
+  for (const VentriloElement* element = this; element; element = element->WalkNext()) {
+    if (++steps > limit || element->GetInstance() != this || FromID(element->GetID()) != element) return false;
+    if (element->GetItemKey() != 0) {
+      ++keyed;
+      if (FindElementByKey(element->GetItemKey()) != element) return false;
+    }
+    meSeen = meSeen || element == me_;
+    selectionSeen = selectionSeen || element == selection_;
+    bool renamed = false;
+    const VentriloElement* previous = nullptr;
+    for (const VentriloElement* child = element->GetFirstChild(); child; child = child->GetNext()) {
+      if (++steps > 2 * limit || child->GetParent() != element || child->GetPrevious() != previous) return false;
+      renamed = renamed || child->renamedSinceLinked_;
+      previous = child;
+    }
+    // Children were placed by name when they were added; a rename since then
+    // legitimately leaves the chain out of order.
+    for (const VentriloElement* child = element->GetFirstChild(); child && !renamed; child = child->GetNext()) {
+      if (child->GetNext() && CompareNames(child->GetName(), child->GetNext()->GetName()) > 0) return false;
+    }
+  }
+  return keyed == itemMap_.size() && meSeen && selectionSeen;
+}
