@@ -16,6 +16,11 @@
 #ifndef FAKE_MODULE_VERSION
 #define FAKE_MODULE_VERSION 23
 #endif
+#ifdef FAKE_MODULE_INIT_FAILS
+constexpr bool kInitialises = false;
+#else
+constexpr bool kInitialises = true;
+#endif
 
 namespace {
 
@@ -60,18 +65,16 @@ bool Resolve(int, const char* const*, ObjectRef* out) {
 class FakeModule final : public QSModuleInterface {
  public:
   bool Initialize(ScriptHost* scriptHost) override {
-#ifdef FAKE_MODULE_INIT_FAILS
-    (void)scriptHost;
-    return false;
-#else
     host = scriptHost;
+    if (!kInitialises) {
+      return false;
+    }
     queuedEvent = host->DeclareEvent("Fake.OnQueued");
     type = new FakeType(host->LookupType("string", 0, 0));
     host->InstallType(type);
     host->BindGlobalObject("Fake", Resolve);
     host->ConsoleWrite("fake module %s", "initialised");
     return true;
-#endif
   }
 
   void Shutdown() override {
