@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The Windows side: installs the MinGW-w64 cross compilers and wine64 when
+# missing, builds the 32-bit DLL (win32) and the 64-bit DLL with the Win32
+# stand-in client and test host (win64), then runs the tests labelled
+# "windows" from the Linux default build: the check of the 32-bit DLL's
+# exports and imports, and the module against the stand-in under wine64.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-windows-deps.sh
+for preset in win32 win64; do
+  cmake --preset "$preset"
+  cmake --build --preset "$preset" -j "$(nproc)"
+done
+[ -f build/default/CTestTestfile.cmake ] || cmake --preset default
+ctest --preset windows
