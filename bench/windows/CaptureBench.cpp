@@ -120,7 +120,7 @@ void BM_Capture(benchmark::State& state) {
   }
   PerItem(state, kItems);
 }
-BENCHMARK(BM_Capture)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Capture)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 std::uint32_t ReadItem(HTREEITEM item) {
   TVITEMA request{};
@@ -160,7 +160,7 @@ void BM_FloorItemReads(benchmark::State& state) {
   }
   PerItem(state, kItems);
 }
-BENCHMARK(BM_FloorItemReads)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorItemReads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The walk a capture needs besides: one TVM_GETNEXTITEM per step through the tree.
 void BM_FloorWalk(benchmark::State& state) {
@@ -170,7 +170,7 @@ void BM_FloorWalk(benchmark::State& state) {
   }
   PerItem(state, kItems);
 }
-BENCHMARK(BM_FloorWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -42,6 +42,9 @@ std::string StandinProcess::ReadLine() {
   DWORD count = 0;
   while (ReadFile(output_, &c, 1, &count, nullptr) && count == 1 && c != '\n')
     line += c;
+  // The client's standard output is in text mode: its lines end in CR LF.
+  if (!line.empty() && line.back() == '\r')
+    line.pop_back();
   return line;
 }
 
