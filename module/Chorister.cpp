@@ -1,0 +1,243 @@
+#include "module/Chorister.h"
+
+#include "elements/NextElementID.h"
+#include "elements/VentriloInstance.h"
+#include "libventrilo/ISnapshot.h"
+#include "libventrilo/IVentrilo.h"
+#include "libventrilo/IVentriloLocator.h"
+#include "module/CWinLock.h"
+#include "module/EventRegistry.h"
+#include "module/ModuleGlobals.h"
+#include "module/ScriptHost.h"
+#include "types/ResolveGlobalObject.h"
+#include "types/VentriloChannelType.h"
+#include "types/VentriloElementType.h"
+#include "types/VentriloInstanceType.h"
+#include "types/VentriloServerType.h"
+#include "types/VentriloType.h"
+#include "types/VentriloUserType.h"
+
+#include <chrono>
+#include <new>
+#include <set>
+
+namespace {
+
+constexpr const char* kVersionText = "20081015";
+constexpr const char* kGlobalObjectName = "Ventrilo";
+// A cycle's work is followed by three such pauses, with a stop check before
+// each, so a stop request is seen within one pause of the cycle's end.
+constexpr DWORD kPauseMs = 10;
+constexpr int kPauses = 3;
+
+Chorister* theModule = nullptr;
+
+// Creates a type, installs it, then links it to its parent type.
+template <class Type>
+QSTypeDefinition* InstallType(ScriptHost* host, QSTypeDefinition* parent) {
+  QSTypeDefinition* type = new Type();
+  host->InstallType(type);
+  type->SetInheritance(parent);
+  return type;
+}
+
+}  // namespace
+
+Chorister* Chorister::Get() { return theModule; }
+
+Chorister* Chorister::Create(int version) {
+  if (theModule || version != kQSModuleInterfaceVersion)
+    return nullptr;
+  theModule = new (std::nothrow) Chorister();
+  return theModule;
+}
+
+void Chorister::DestroyModule() {
+  delete theModule;
+  theModule = nullptr;
+}
+
+Chorister::Chorister() { InitializeCriticalSection(&lock_); }
+
+// The host is expected to have called Shutdown; whatever it left running or
+// referenced is stopped and released here, so unloading never leaks.
+Chorister::~Chorister() {
+  thread_.StopThread();
+  ReleaseTable(pending_);
+  DeleteCriticalSection(&lock_);
+  ModuleGlobals::Host = nullptr;
+}
+
+bool Chorister::Initialize(ScriptHost* host) {
+  // Initialising twice would install every type twice.
+  if (!host || ModuleGlobals::VentriloType)
+    return false;
+  ModuleGlobals::Host = host;
+  ModuleGlobals::StringType = host->LookupType("string", 0, 0);
+  ModuleGlobals::UIntType = host->LookupType("uint", 0, 0);
+  ModuleGlobals::BoolType = host->LookupType("bool", 0, 0);
+  EventRegistry::DeclareAll(host);
+  CreateTypes();
+  host->BindGlobalObject(kGlobalObjectName, &ResolveGlobalObject);
+  if (!thread_.StartThread(&ThreadEntry, nullptr))
+    host->ConsoleWrite("Chorister could not start its polling thread; no client will be seen\n");
+  host->ConsoleWrite("Chorister version %s Loaded", kVersionText);
+  return true;
+}
+
+void Chorister::Shutdown() {
+  thread_.StopThread();
+  {
+    CWinLock lock(&lock_, true);
+    ReleaseTable(pending_);
+    // The instance elements go the normal way, while the types still exist:
+    // scripts see each closed and leaving event, and nothing outlives the module.
+    DestroyInstances();
+  }
+  if (ScriptHost* host = ModuleGlobals::Host)
+    host->UnbindGlobalObject(kGlobalObjectName);
+  DestroyTypes();
+}
+
+void Chorister::Pulse() {
+  CWinLock lock(&lock_, true);
+  if (!newData_)
+    return;
+  const auto& clients = VentriloInstance::ClientMap();
+  for (auto entry = clients.begin(); entry != clients.end();) {
+    VentriloInstance* element = entry->second;
+    const bool gone = pending_.find(entry->first) == pending_.end();
+    ++entry;  // Destroy takes the element out of the map
+    if (gone)
+      element->Destroy();
+  }
+  for (const auto& [client, snapshot] : pending_) {
+    const auto found = clients.find(client);
+    if (found == clients.end())
+      new VentriloInstance(NextElementID(), nullptr, client);  // owned by the client map until Destroy
+    else if (snapshot)
+      found->second->ApplySnapshot(snapshot);
+  }
+  ReleaseTable(pending_);
+  newData_ = false;
+}
+
+DWORD WINAPI Chorister::ThreadEntry(LPVOID parameter) {
+  static_cast<CWindowsThread*>(parameter)->Run(&Chorister::ThreadBody);
+  return 0;
+}
+
+void Chorister::ThreadBody() {
+  if (Chorister* self = Get())
+    self->VentriloThreadFunc();
+}
+
+void Chorister::VentriloThreadFunc() {
+  IVentriloLocator* locator = nullptr;
+  if (!GetVentriloLocator(&locator) || !locator) {
+    if (ScriptHost* host = ModuleGlobals::Host)
+      host->ConsoleWrite("GetVentriloLocator failed\n");
+    return;
+  }
+  while (!thread_.IsStopRequested()) {
+    PollOnce(locator);
+    for (int pause = 0; pause < kPauses && !thread_.IsStopRequested(); ++pause)
+      Sleep(kPauseMs);
+  }
+  locator->Release();
+}
+
+void Chorister::PollOnce(IVentriloLocator* locator) {
+  using FoundSet = std::set<IVentrilo*>;
+  // Collects the reported instances, one reference each.
+  class VentriloEnumerator final : public IVentriloEnumerator {
+   public:
+    explicit VentriloEnumerator(FoundSet* found) : found_(found) {}
+    int OnVentrilo(DWORD, IVentrilo* instance) override {
+      if (found_->insert(instance).second)
+        instance->AddRef();
+      return 0;
+    }
+
+   private:
+    FoundSet* found_;
+  };
+
+  FoundSet found;
+  VentriloEnumerator enumerator(&found);
+  locator->Enumerate(&enumerator);
+  // Every instance goes into the table, also those left without a snapshot
+  // because a stop was requested meanwhile: the table is always complete.
+  InstanceTable fresh;
+  for (IVentrilo* instance : found) {
+    ISnapshot* snapshot = nullptr;
+    if (!thread_.IsStopRequested())
+      instance->TakeSnapshot(&snapshot);
+    fresh.emplace_hint(fresh.end(), instance, snapshot);
+  }
+  HandOver(fresh);
+}
+
+void Chorister::HandOver(InstanceTable& fresh) {
+  {
+    CWinLock lock(&lock_, true);
+    ReleaseTable(pending_);
+    pending_.swap(fresh);
+    newData_ = true;
+  }
+  {
+    std::lock_guard<std::mutex> guard(handOverMutex_);
+    ++handOvers_;
+  }
+  handOverDone_.notify_all();
+}
+
+void Chorister::ReleaseTable(InstanceTable& table) {
+  for (const auto& [instance, snapshot] : table) {
+    instance->Release();
+    if (snapshot)
+      snapshot->Release();
+  }
+  table.clear();
+}
+
+std::uint64_t Chorister::HandOverCount() {
+  std::lock_guard<std::mutex> guard(handOverMutex_);
+  return handOvers_;
+}
+
+bool Chorister::AwaitHandOver(std::uint64_t count, unsigned timeoutMs) {
+  std::unique_lock<std::mutex> guard(handOverMutex_);
+  return handOverDone_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                [&] { return handOvers_ >= count; });
+}
+
+// In the order the host was given them, parents before the types that inherit.
+void Chorister::CreateTypes() {
+  ScriptHost* host = ModuleGlobals::Host;
+  ModuleGlobals::VentriloType = InstallType<VentriloType>(host, nullptr);
+  ModuleGlobals::ElementType = InstallType<VentriloElementType>(host, nullptr);
+  ModuleGlobals::InstanceType = InstallType<VentriloInstanceType>(host, ModuleGlobals::ElementType);
+  ModuleGlobals::ChannelType = InstallType<VentriloChannelType>(host, ModuleGlobals::ElementType);
+  ModuleGlobals::ServerType = InstallType<VentriloServerType>(host, ModuleGlobals::ChannelType);
+  ModuleGlobals::UserType = InstallType<VentriloUserType>(host, ModuleGlobals::ElementType);
+}
+
+void Chorister::DestroyTypes() {
+  for (QSTypeDefinition** type : {&ModuleGlobals::VentriloType, &ModuleGlobals::ElementType,
+                                  &ModuleGlobals::InstanceType, &ModuleGlobals::ChannelType,
+                                  &ModuleGlobals::ServerType, &ModuleGlobals::UserType}) {
+    if (!*type)
+      continue;
+    if (ScriptHost* host = ModuleGlobals::Host)
+      host->UninstallType(*type);
+    delete *type;
+    *type = nullptr;
+  }
+}
+
+void Chorister::DestroyInstances() {
+  const auto& clients = VentriloInstance::ClientMap();
+  while (!clients.empty())
+    clients.begin()->second->Destroy();
+}
