@@ -10,14 +10,13 @@
 
 namespace {
 
-// A live module whose polling thread is stopped: the test runs each polling
-// cycle itself with the real locator, so it knows exactly which table a pulse
-// applies.
+// A live module without polling thread: the test runs each polling cycle
+// itself with the real locator, so it knows exactly which table a pulse applies.
 class Pulse : public ModuleFixture {
  protected:
+  Pulse() { withPollingThread = false; }
   void SetUp() override {
     ModuleFixture::SetUp();
-    module->PollingThread().StopThread();
     ASSERT_TRUE(GetVentriloLocator(&locator));
     host->ClearRecords();
   }

@@ -14,6 +14,8 @@ void ModuleFixture::SetUp() {
   host = std::make_unique<RecordingHost>();
   module = static_cast<Chorister*>(CreateQSModuleInterface(kQSModuleInterfaceVersion));
   ASSERT_NE(module, nullptr) << "a module object is still alive";
+  if (!withPollingThread)
+    sim::FailCreateThread(1);
   ASSERT_TRUE(module->Initialize(host.get()));
 }
 

@@ -23,6 +23,9 @@ class ModuleFixture : public testing::Test {
   // False (and a test failure) when the polling thread does not hand over in time.
   bool Settle();
 
+  // A derived fixture that runs the polling cycles itself (Chorister::PollOnce)
+  // clears this in its constructor: Initialize then finds no thread to start.
+  bool withPollingThread = true;
   Chorister* module = nullptr;
   std::unique_ptr<RecordingHost> host;
 };
