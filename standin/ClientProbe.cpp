@@ -1,6 +1,5 @@
 #include "standin/ClientProbe.h"
 
-#include "standin/ItemRecord.h"
 #include "standin/StandinClient.h"
 
 #include <array>
@@ -21,9 +20,17 @@ std::uint32_t Commit(HANDLE process) {
 
 LPVOID Remote(std::uint32_t address) { return reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(address)); }
 
-std::uint32_t Load32(const std::array<std::uint8_t, kRecordSize>& bytes, ItemRecord::Text field) {
+// Where a reader finds the fields of the client's record; the client writes
+// them through its own definition, so a test through this probe checks both.
+constexpr std::uint32_t kRankIDAt = 0x7E;
+constexpr std::uint32_t kNameAt = 0x88;
+constexpr std::uint32_t kPronunciationAt = 0x8C;
+constexpr std::uint32_t kCommentAt = 0x90;
+constexpr std::uint32_t kCommentURLAt = 0x94;
+
+std::uint32_t Load32(const std::array<std::uint8_t, kRecordSize>& bytes, std::uint32_t offset) {
   std::uint32_t value;
-  std::memcpy(&value, bytes.data() + static_cast<std::uint32_t>(field), sizeof value);
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
   return value;
 }
 
@@ -128,11 +135,11 @@ bool ClientProbe::ReadRecord(Item* item) const {
   std::array<std::uint8_t, kRecordSize> bytes;
   if (!Read(item->record, bytes.data(), kRecordSize))
     return false;
-  std::memcpy(&item->rankID, bytes.data() + ItemRecord::kRankIDOffset, sizeof item->rankID);
-  item->name = ReadString(Load32(bytes, ItemRecord::Text::Name));
-  item->pronunciation = ReadString(Load32(bytes, ItemRecord::Text::Pronunciation));
-  item->comment = ReadString(Load32(bytes, ItemRecord::Text::Comment));
-  item->commentURL = ReadString(Load32(bytes, ItemRecord::Text::CommentURL));
+  std::memcpy(&item->rankID, bytes.data() + kRankIDAt, sizeof item->rankID);
+  item->name = ReadString(Load32(bytes, kNameAt));
+  item->pronunciation = ReadString(Load32(bytes, kPronunciationAt));
+  item->comment = ReadString(Load32(bytes, kCommentAt));
+  item->commentURL = ReadString(Load32(bytes, kCommentURLAt));
   return true;
 }
 

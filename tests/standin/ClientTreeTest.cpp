@@ -3,8 +3,6 @@
 // ReadProcessMemory of the records and their strings.
 #include "StandinFixture.h"
 
-#include "standin/ItemRecord.h"
-
 #include <array>
 #include <cstring>
 
