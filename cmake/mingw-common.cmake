@@ -14,3 +14,8 @@ set(static_runtime "-static -static-libgcc -static-libstdc++")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${static_runtime}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${static_runtime}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${static_runtime}")
+# Release images carry no symbols (the static runtime's debug sections alone
+# would double the DLL).
+foreach(kind EXE SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_RELEASE_INIT "-s")
+endforeach()

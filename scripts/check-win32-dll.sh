@@ -8,7 +8,7 @@ objdump=i686-w64-mingw32-objdump
 fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v "$objdump" >/dev/null || fail "$objdump is missing: run scripts/install-windows-deps.sh"
 [ -f "$dll" ] || fail "$dll is missing: build the win32 preset first (cmake --preset win32 && cmake --build --preset win32)"
-dump="$("$objdump" -p "$dll")"
+dump="$("$objdump" -p "$dll" 2>&1)" || fail "$dll is no PE image: $dump"
 
 grep -q 'file format pei-i386' <<<"$dump" || fail "not an i386 image"
 grep -Eq '^Magic[[:space:]]+010b' <<<"$dump" || fail "not a PE32 (32-bit) image"
