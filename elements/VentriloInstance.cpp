@@ -232,8 +232,9 @@ VentriloElement* VentriloInstance::Find(const char* query) {
 
 bool VentriloInstance::CheckTree() const {
   if (GetParent() || GetNext() || GetPrevious() || GetInstance() != this) return false;
-  // More steps than live elements means a cycle.
-  const std::size_t limit = LiveCount();
+  // Each element is visited once by the walk and once as a child; more steps
+  // than that means a cycle.
+  const std::size_t limit = 2 * LiveCount();
   std::size_t steps = 0;
   std::size_t keyed = 0;
   bool meSeen = me_ == nullptr;
@@ -249,7 +250,7 @@ bool VentriloInstance::CheckTree() const {
     bool renamed = false;
     const VentriloElement* previous = nullptr;
     for (const VentriloElement* child = element->GetFirstChild(); child; child = child->GetNext()) {
-      if (++steps > 2 * limit || child->GetParent() != element || child->GetPrevious() != previous) return false;
+      if (++steps > limit || child->GetParent() != element || child->GetPrevious() != previous) return false;
       renamed = renamed || child->renamedSinceLinked_;
       previous = child;
     }

@@ -1,0 +1,205 @@
+// The element base: child order, change detection, icon names, metadata, ids.
+#include <gmock/gmock.h>
+
+#include "elements/VentriloServer.h"
+#include "elements/VentriloUser.h"
+#include "tests/elements/ElementFixture.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+class ChildOrder : public ElementFixture {
+ protected:
+  void SetUp() override {
+    ElementFixture::SetUp();
+    server = snapshot.SetServer({.key = 1, .name = "Server"});
+  }
+  FakeServer* server = nullptr;
+};
+
+TEST_F(ChildOrder, Children_AreOrderedByFoldedNameAndEqualNamesKeepArrivalOrder) {
+  snapshot.AddUser(server, {.key = 10, .name = "bob"});
+  snapshot.AddUser(server, {.key = 11, .name = "Alice"});
+  snapshot.AddUser(server, {.key = 12, .name = "carol"});
+  Apply();
+  EXPECT_THAT(Children(Element(1)), ElementsAre("Alice", "bob", "carol"));
+
+  snapshot.AddUser(server, {.key = 13, .name = "BOB"});
+  Apply();
+  EXPECT_THAT(Children(Element(1)), ElementsAre("Alice", "bob", "BOB", "carol"));
+  EXPECT_EQ(Element(13)->GetPrevious(), Element(10));
+  EXPECT_EQ(Element(13)->GetNext(), Element(12));
+}
+
+TEST_F(ChildOrder, Children_CompareBytesPastTheLettersUnfolded) {
+  // '_' (0x5F) lies between the capitals and the small letters: folding only
+  // A to Z puts it before every letter; bytes above 0x7F come after them.
+  snapshot.AddUser(server, {.key = 10, .name = "b"});
+  snapshot.AddUser(server, {.key = 11, .name = "\xE9t\xE9"});
+  snapshot.AddUser(server, {.key = 12, .name = "_x"});
+  snapshot.AddUser(server, {.key = 13, .name = "B1"});
+  snapshot.AddUser(server, {.key = 14, .name = ""});
+  Apply();
+  EXPECT_THAT(Children(Element(1)), ElementsAre("", "_x", "b", "B1", "\xE9t\xE9"));
+}
+
+TEST_F(ChildOrder, Rename_DoesNotMoveTheElement) {
+  FakeUser* bob = snapshot.AddUser(server, {.key = 10, .name = "bob"});
+  snapshot.AddUser(server, {.key = 11, .name = "carol"});
+  Apply();
+  bob->values.name = "zed";
+  EXPECT_THAT(Apply(), ElementsAre("NameChanged zed"));
+  EXPECT_THAT(Children(Element(1)), ElementsAre("zed", "carol"));
+  // A newcomer is placed against the names as they are now.
+  snapshot.AddUser(server, {.key = 12, .name = "dave"});
+  Apply();
+  EXPECT_THAT(Children(Element(1)), ElementsAre("dave", "zed", "carol"));
+}
+
+class ChangeDetection : public ElementFixture {
+ protected:
+  void SetUp() override {
+    ElementFixture::SetUp();
+    server = snapshot.SetServer({.key = 1, .name = "Server"});
+    Apply();
+  }
+  FakeServer* server = nullptr;
+};
+
+TEST_F(ChangeDetection, NewUser_RaisesOneEventPerValueThatDiffersFromTheEmptyStart) {
+  snapshot.AddUser(server, {.key = 10, .name = "Alice", .icon = 2, .flags = 0x10, .displayText = "\"L\" Alice"});
+  std::vector<std::string> seen;
+  onEvent = [&](const RecordingHost::FiredEvent&) {
+    const VentriloElement* alice = Element(10);
+    const bool listed = !Children(Element(1)).empty();
+    seen.push_back(std::string(alice->GetParent() == Element(1) ? "parent set" : "no parent") +
+                   (listed ? ", listed" : ", not listed"));
+  };
+  EXPECT_THAT(Apply(), ElementsAre("IconChanged(-1)", "NameChanged Alice", "FlagsChanged(0) Alice",
+                                   "DisplayTextChanged Alice", "JoinedInstance Alice", "JoinedParent Alice"));
+  EXPECT_THAT(seen, ElementsAre("parent set, not listed", "parent set, not listed", "parent set, not listed",
+                                "parent set, not listed", "parent set, not listed", "parent set, listed"));
+}
+
+TEST_F(ChangeDetection, Changes_RaiseInFixedOrderWithTheNewValueAlreadyStored) {
+  FakeUser* user = snapshot.AddUser(server, {.key = 10, .name = "bob", .flags = 3});
+  Apply();
+  user->values = {.key = 10,
+                  .name = "Bob",
+                  .icon = 3,
+                  .flags = 5,
+                  .displayText = "Bob (away)",
+                  .rank = "Officer",
+                  .rankID = 7,
+                  .pronunciation = "bobby",
+                  .comment = "hi",
+                  .commentURL = "http://x"};
+  std::vector<std::string> values;
+  onEvent = [&](const RecordingHost::FiredEvent& event) {
+    const VentriloElement* bob = Element(10);
+    if (event.name == "Ventrilo.OnFlagsChanged") values.push_back(std::to_string(bob->GetFlags()));
+    if (event.name == "Ventrilo.OnIconChanged") values.push_back(bob->GetIconName());
+  };
+  EXPECT_THAT(Apply(), ElementsAre("IconChanged(2) bob", "NameChanged Bob", "PronunciationChanged Bob",
+                                   "CommentChanged Bob", "CommentURLChanged Bob", "RankIDChanged Bob",
+                                   "RankChanged Bob", "FlagsChanged(3) Bob", "DisplayTextChanged Bob"));
+  EXPECT_THAT(values, ElementsAre("voiceon.ico", "5"));
+  EXPECT_THAT(Apply(), IsEmpty());
+}
+
+TEST_F(ChangeDetection, RankID_ComparesItsLow16Bits) {
+  FakeUser* user = snapshot.AddUser(server, {.key = 10, .name = "bob", .rankID = 0xFFFF});
+  Apply();
+  EXPECT_EQ(Element(10)->GetRankID(), 0xFFFF);
+  user->values.rankID = 0x1FFFF;
+  EXPECT_THAT(Apply(), IsEmpty());
+  user->values.rankID = 0x10000;
+  EXPECT_THAT(Apply(), ElementsAre("RankIDChanged bob"));
+}
+
+TEST_F(ChangeDetection, NumericArguments_PrintTheStoredBitsAsSigned) {
+  FakeUser* user = snapshot.AddUser(server, {.key = 10, .name = "bob", .icon = 15, .flags = 0x80000000u});
+  Apply();
+  user->values.flags = 0;
+  user->values.icon = -1;
+  EXPECT_THAT(Apply(), ElementsAre("IconChanged(15) bob", "FlagsChanged(-2147483648) bob"));
+  EXPECT_STREQ(Element(10)->GetIconName(), "none");
+}
+
+TEST(IconName, FollowsTheClientsImageIndices) {
+  const std::pair<int, const char*> table[] = {
+      {-2, "unknown"},         {-1, "none"},         {0, "server.ico"},       {1, "channel.ico"},
+      {2, "voiceoff.ico"},     {3, "voiceon.ico"},   {4, "chanpass.ico"},     {5, "channelopen.ico"},
+      {6, "chanpassopen.ico"}, {7, "chanauth.ico"},  {8, "chanauthopen.ico"}, {9, "voicebegin.ico"},
+      {10, "voicechan.ico"},   {11, "voiceu2u.ico"}, {12, "voicegroup.ico"},  {13, "voicep2p.ico"},
+      {14, "netstatus.ico"},   {15, "unknown"},      {1000, "unknown"},
+  };
+  FakeClient client;
+  auto* instance = new VentriloInstance(NextElementID(), nullptr, &client);
+  for (const auto& [icon, name] : table) {
+    instance->SetIconID(icon);
+    EXPECT_STREQ(instance->GetIconName(), name) << icon;
+  }
+  instance->Destroy();
+}
+
+class Metadata : public ElementFixture {};
+
+TEST_F(Metadata, Keys_AreCaseSensitiveAndUnsetIsQuiet) {
+  instance->SetMetadata("a", "1");
+  instance->SetMetadata("A", "2");
+  instance->SetMetadata("a", "3");
+  ASSERT_NE(instance->GetMetadata("a"), nullptr);
+  EXPECT_EQ(*instance->GetMetadata("a"), "3");
+  EXPECT_EQ(*instance->GetMetadata("A"), "2");
+  instance->UnsetMetadata("missing");
+  instance->UnsetMetadata("A");
+  EXPECT_EQ(instance->GetMetadata("A"), nullptr);
+  EXPECT_NE(instance->GetMetadata("a"), nullptr);
+  EXPECT_THAT(log, IsEmpty());
+}
+
+class ChildChain : public ElementFixture {};
+
+TEST_F(ChildChain, RemoveChild_RefusesAnElementThatIsNotItsChild) {
+  FakeServer* server = snapshot.SetServer({.key = 1, .name = "Server"});
+  FakeChannel* a = snapshot.AddChannel(server, {.key = 2, .name = "A"});
+  snapshot.AddUser(a, {.key = 3, .name = "ann"});
+  Apply();
+  EXPECT_FALSE(Element(1)->RemoveChild(Element(3)));
+  EXPECT_FALSE(Element(1)->RemoveChild(instance));
+  EXPECT_FALSE(Element(1)->RemoveChild(nullptr));
+  EXPECT_THAT(log, IsEmpty());
+  EXPECT_EQ(Element(3)->GetParent(), Element(2));
+}
+
+TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownAndEachOnce) {
+  FakeServer* server = snapshot.SetServer({.key = 1, .name = "Server"});
+  FakeChannel* a = snapshot.AddChannel(server, {.key = 2, .name = "A"});
+  snapshot.AddUser(a, {.key = 3, .name = "ann"});
+  snapshot.AddUser(a, {.key = 4, .name = "bea"});
+  snapshot.AddChannel(a, {.key = 5, .name = "Sub"});
+  snapshot.AddChannel(server, {.key = 6, .name = "B"});
+  Apply();
+  Element(2)->Destroy();
+  EXPECT_THAT(log, ElementsAre("LeavingInstance A", "LeavingParent ann", "LeavingInstance ann", "LeavingParent bea",
+                               "LeavingInstance bea", "LeavingParent Sub", "LeavingInstance Sub", "LeavingParent A"));
+  EXPECT_THAT(Children(Element(1)), ElementsAre("B"));
+  EXPECT_EQ(Element(6)->GetPrevious(), nullptr);
+  for (std::uint32_t key : {2u, 3u, 4u, 5u}) EXPECT_EQ(Element(key), nullptr);
+}
+
+TEST(ElementID, GrowsAcrossInstancesAndIsNeverResolvedAfterDeath) {
+  FakeClient first;
+  FakeClient second;
+  auto* one = new VentriloInstance(NextElementID(), nullptr, &first);
+  const std::uint32_t oneID = one->GetID();
+  auto* two = new VentriloInstance(NextElementID(), nullptr, &second);
+  EXPECT_GT(two->GetID(), oneID);
+  EXPECT_EQ(VentriloElement::FromID(oneID), one);
+  one->Destroy();
+  EXPECT_EQ(VentriloElement::FromID(oneID), nullptr);
+  EXPECT_EQ(VentriloElement::FromID(two->GetID()), two);
+  EXPECT_GT(NextElementID(), two->GetID());
+  two->Destroy();
+}
