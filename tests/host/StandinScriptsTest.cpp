@@ -170,7 +170,7 @@ TEST_F(ScriptEvents, EveryEventReachesItsHandlerWithContextAndArguments) {
   EXPECT_TRUE(Printed("Ventrilo.OnOnline|Instance||-||0|4294967295"));
   EXPECT_TRUE(Printed("Ventrilo.OnJoinedInstance|User|Bob|Lobby||0|2"));
   EXPECT_TRUE(Printed("Ventrilo.OnJoinedParent|User|Bob|Lobby||0|2"));
-  EXPECT_TRUE(Printed("Ventrilo.OnIconChanged|Server|Hall||-1|0|0"));
+  EXPECT_TRUE(Printed("Ventrilo.OnIconChanged|Server|||-1|0|0"));
 
   client->SetIcon("Bob", 3);
   Settle();
