@@ -1,10 +1,10 @@
 // The module against a real Win32 client: this host loads chorister.dll, starts
 // the stand-in client as its own process, and checks that the module finds the
 // client's window, reads its tree view across processes, and raises the events
-// of a user joining, moving, changing flags and leaving, of the client
-// disconnecting and exiting; and that Join from a script moves the client's
-// local user. It prints one line per check and closes with "N passed, M failed";
-// the exit code is 0 only when everything passed.
+// of a user joining, moving, changing flags, being renamed and leaving, and of
+// the client disconnecting and exiting; and that Join from a script moves the
+// client's local user. It prints one line per check and closes with
+// "N passed, M failed"; the exit code is 0 only when everything passed.
 //
 //   wine_test_host.exe <standin_client.exe> <chorister.dll>
 #include "tests/windows/BoxDismisser.h"
@@ -176,12 +176,20 @@ void Scenario(Report& report, StandinProcess& client, QSModuleInterface* module,
   });
   report.Expect(meMoved && client.Command("where Me") == "ok Raid", "Join: the client moved its local user to Raid");
 
+  // A rename writes a new name string into the same record: same element, new name.
+  mark = session.Mark();
+  client.Command("rename Bob Robert");
+  const bool renamed = session.AwaitEvent("Ventrilo.OnNameChanged", "Robert", mark);
+  report.Expect(renamed && session.At(session.Find("Ventrilo.OnNameChanged", "Robert", mark)).contextID ==
+                               session.At(bob).contextID,
+                "rename: Bob's element is renamed Robert");
+
   // The client disconnects: the tree leaves, then the instance goes offline.
   mark = session.Mark();
   client.Command("disconnect");
   const bool offline = session.AwaitEvent("Ventrilo.OnOffline", "", mark);
-  const int bobLeft = session.Find("Ventrilo.OnLeavingInstance", "Bob", mark);
-  report.Expect(offline && bobLeft >= 0 && bobLeft < session.Find("Ventrilo.OnOffline", "", mark),
+  const int robertLeft = session.Find("Ventrilo.OnLeavingInstance", "Robert", mark);
+  report.Expect(offline && robertLeft >= 0 && robertLeft < session.Find("Ventrilo.OnOffline", "", mark),
                 "disconnect: the users leave, then the instance goes offline");
 
   // The client exits: its instance closes.
