@@ -1,6 +1,6 @@
 #include "libventrilo/Channel.h"
 
-Channel::Channel(TreeItemInfo info, HTREEITEM handle) : TreeItem(std::move(info), handle) {}
+Channel::Channel(TreeItemInfo&& info, HTREEITEM handle) : TreeItem(std::move(info), handle) {}
 
 Channel::~Channel() {
   users_.clear();

@@ -12,7 +12,7 @@
 // which has nothing to do with the order of the client's tree.
 class Channel : public TreeItem<IChannel> {
  public:
-  Channel(TreeItemInfo info, HTREEITEM handle);
+  Channel(TreeItemInfo&& info, HTREEITEM handle);
   virtual ~Channel();
 
   Channel(const Channel&) = delete;

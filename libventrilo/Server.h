@@ -8,7 +8,7 @@
 // an IServer, whose every operation answers what the channel part answers.
 class Server final : public Channel, public IServer {
  public:
-  Server(TreeItemInfo info, HTREEITEM handle) : Channel(std::move(info), handle) {}
+  Server(TreeItemInfo&& info, HTREEITEM handle) : Channel(std::move(info), handle) {}
 
   int GetIconID() override { return Channel::GetIconID(); }
   HTREEITEM GetHandle() override { return Channel::GetHandle(); }

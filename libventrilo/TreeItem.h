@@ -25,7 +25,7 @@ class TreeItem : public Interface {
   std::uint32_t GetRankID() override { return info_.rankID; }
 
  protected:
-  TreeItem(TreeItemInfo info, HTREEITEM handle) : handle_(handle), info_(std::move(info)) {}
+  TreeItem(TreeItemInfo&& info, HTREEITEM handle) : handle_(handle), info_(std::move(info)) {}
   ~TreeItem() = default;
 
  private:

@@ -6,5 +6,5 @@
 // A user item of a snapshot; owned by the channel or server it was found under.
 class User final : public TreeItem<IUser> {
  public:
-  User(TreeItemInfo info, HTREEITEM handle) : TreeItem(std::move(info), handle) {}
+  User(TreeItemInfo&& info, HTREEITEM handle) : TreeItem(std::move(info), handle) {}
 };
