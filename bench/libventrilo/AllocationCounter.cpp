@@ -1,0 +1,26 @@
+// Replaces the global allocation functions to count every allocation. Kept in
+// a file of its own so that the compiler never inlines them into their callers.
+#include "bench/libventrilo/AllocationCounter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<std::uint64_t> allocations{0};
+
+}  // namespace
+
+std::uint64_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* memory = std::malloc(size != 0 ? size : 1))
+    return memory;
+  throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }

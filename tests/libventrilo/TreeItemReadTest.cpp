@@ -1,0 +1,183 @@
+#include "libventrilo/ReadRemoteString.h"
+#include "libventrilo/ReadTreeItem.h"
+#include "libventrilo/TreeItemInfo.h"
+#include "tests/libventrilo/ClientTest.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+// Reads a stand-in's items and memory through a process handle and buffers of
+// its own, as a client instance does.
+class TreeItemRead : public ClientTest {
+ protected:
+  void SetUp() override {
+    ClientTest::SetUp();
+    process_ = OpenProcess(Ventrilo::kProcessAccess, FALSE, pid_);
+    memory_ = std::make_unique<VentRemoteMemory>(process_);
+    memory_->Allocate();
+  }
+  void TearDown() override {
+    memory_.reset();
+    CloseHandle(process_);
+    ClientTest::TearDown();
+  }
+
+  bool Read(HTREEITEM item, TreeItemInfo* info) {
+    bool answered = true;
+    const bool read = ReadTreeItem(client_->TreeView(), item, memory_.get(), info, &answered);
+    EXPECT_TRUE(answered);
+    return read;
+  }
+  HTREEITEM InsertRaw(const std::string& text, std::uint32_t lParam) {
+    return sim::TreeInsert(client_->TreeView(), TVI_ROOT, TVI_LAST, {text, 2, lParam});
+  }
+  // A committed page filled with `fill`, with nothing committed after it.
+  std::uint32_t Page(char fill) {
+    const std::uint32_t page = sim::Allocate(pid_, 4096);
+    const std::string bytes(4096, fill);
+    sim::Write(pid_, page, bytes.data(), 4096);
+    return page;
+  }
+  // The sizes of the reads ReadRemoteString makes for `address`, and its text.
+  std::vector<std::uint32_t> ReadString(std::uint32_t address, std::string* text) {
+    sim::StartRecording();
+    ReadRemoteString(process_, address, text);
+    std::vector<std::uint32_t> sizes;
+    for (const sim::CallRecord& call : sim::TakeRecords())
+      sizes.push_back(call.size);
+    sim::StopRecording();
+    return sizes;
+  }
+
+  HANDLE process_ = nullptr;
+  std::unique_ptr<VentRemoteMemory> memory_;
+};
+
+TEST_F(TreeItemRead, Item_EveryFieldAndTheTextCutAt1023) {
+  client_->SetSuffix("Carol", std::string(2000, 'x'));
+  TreeItemInfo info;
+  ASSERT_TRUE(Read(client_->Item("Carol"), &info));
+  EXPECT_EQ(info.displayText, ("Carol " + std::string(2000, 'x')).substr(0, 1023));
+  EXPECT_EQ(info.name, "Carol");
+  EXPECT_EQ(info.iconID, 2);
+  EXPECT_EQ(info.recordAddress, client_->Record("Carol"));
+
+  info = TreeItemInfo();
+  ASSERT_TRUE(Read(client_->Item("Alice"), &info));
+  EXPECT_EQ(info.rankID, 0xFFFFu);
+  EXPECT_EQ(info.rank, "Owner");
+  EXPECT_EQ(info.flags, kFlagAdmin);
+}
+
+TEST_F(TreeItemRead, Item_DeletedOneBoxAndFalse) {
+  const HTREEITEM carol = client_->Item("Carol");
+  client_->Remove("Carol");
+  TreeItemInfo info;
+  EXPECT_FALSE(Read(carol, &info));
+  EXPECT_EQ(info.displayText, "");
+  EXPECT_EQ(info.iconID, -1);
+  const std::vector<sim::MessageBoxRecord> boxes = sim::TakeMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Treeview_GetItem failed");
+  EXPECT_EQ(boxes[0].caption, "error");
+  EXPECT_EQ(boxes[0].type, MB_OK);
+}
+
+// The client deletes an item after the walk found it and before it is read:
+// the capture goes on without it.
+TEST_F(TreeItemRead, Item_DeletedDuringCaptureIsLeftOut) {
+  // The walk asks for Bob's next sibling, then reads it: Carol goes in between.
+  std::atomic<bool> walkedPastBob{false};
+  sim::SetMessageHook([&](const sim::CallRecord& call) {
+    if (call.message == TVM_GETNEXTITEM && call.wParam == TVGN_NEXT &&
+        reinterpret_cast<HTREEITEM>(call.lParam) == client_->Item("Bob"))
+      walkedPastBob = true;
+    else if (call.message == TVM_GETITEMA && walkedPastBob && client_->Item("Carol") != nullptr)
+      client_->Remove("Carol");
+  });
+  Held<ISnapshot> snapshot = Capture(instance_.get());
+  sim::SetMessageHook(nullptr);
+  EXPECT_EQ(UserNames(ChannelNamed(ServerOf(snapshot.get()), "Lobby")), std::vector<std::string>{"Bob"});
+  EXPECT_EQ(sim::TakeMessageBoxes().size(), 1u);
+}
+
+TEST_F(TreeItemRead, Record_UnreadableFailsSilently) {
+  const std::uint32_t page = Page('r');
+  for (std::uint32_t record : {0u, page + 4096 - 100}) {
+    TreeItemInfo info;
+    EXPECT_FALSE(Read(InsertRaw("Raw", record), &info)) << record;
+    EXPECT_EQ(info.displayText, "Raw");
+    EXPECT_EQ(info.iconID, -1);
+    EXPECT_EQ(info.recordAddress, 0u);
+  }
+  EXPECT_TRUE(sim::TakeMessageBoxes().empty());
+}
+
+TEST_F(TreeItemRead, Record_EmptyStringAddressesAreNotRead) {
+  const std::uint32_t record = client_->Record("Carol");
+  const std::uint32_t none = 0;
+  sim::Write(pid_, record + 0x88, &none, sizeof none);
+  sim::StartRecording();
+  TreeItemInfo info;
+  ASSERT_TRUE(Read(client_->Item("Carol"), &info));
+  const std::vector<sim::CallRecord> calls = sim::TakeRecords();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back().size, 156u) << "the record is the last read";
+  EXPECT_EQ(info.name, "");
+  EXPECT_EQ(info.pronunciation, "");
+  EXPECT_EQ(info.rank, "") << "an empty name is found at the start";
+}
+
+TEST_F(TreeItemRead, String_HalvesTheReadNearTheEndOfMemory) {
+  std::string text = "keep";
+  EXPECT_EQ(ReadString(0, &text), std::vector<std::uint32_t>{});
+  EXPECT_EQ(text, "");
+  text = "keep";
+  EXPECT_EQ(ReadString(standin::kEmptyStringAddress, &text), std::vector<std::uint32_t>{});
+  EXPECT_EQ(text, "");
+
+  EXPECT_EQ(ReadString(client_->AllocateString(std::string(1500, 's')), &text), std::vector<std::uint32_t>{1024});
+  EXPECT_EQ(text, std::string(1023, 's'));
+
+  const std::uint32_t page = Page('p');
+  const std::string short400(400, 'w');
+  sim::Write(pid_, page + 4096 - 512, short400.c_str(), 401);
+  EXPECT_EQ(ReadString(page + 4096 - 512, &text), (std::vector<std::uint32_t>{1024, 512}));
+  EXPECT_EQ(text, short400);
+
+  // No terminator before the end of memory: the last byte read is replaced.
+  const std::uint32_t unterminated = Page('u');
+  EXPECT_EQ(ReadString(unterminated + 4096 - 300, &text), (std::vector<std::uint32_t>{1024, 512, 256}));
+  EXPECT_EQ(text, std::string(255, 'u'));
+
+  text = "keep";
+  EXPECT_EQ(ReadString(unterminated + 4096 - 8, &text), (std::vector<std::uint32_t>{1024, 512, 256, 128, 64, 32, 16}));
+  EXPECT_EQ(text, "keep");
+}
+
+TEST_F(TreeItemRead, FailedCommit_NoRequestWithoutAnAddress) {
+  VentRemoteMemory uncommitted(process_);
+  sim::FailVirtualAlloc(2);
+  uncommitted.Allocate();
+  ASSERT_EQ(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
+  sim::StartRecording();
+  TreeItemInfo info;
+  bool answered = true;
+  EXPECT_FALSE(ReadTreeItem(client_->TreeView(), client_->Item("Bob"), &uncommitted, &info, &answered));
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(sim::TakeRecords().empty());
+  EXPECT_TRUE(sim::TakeMessageBoxes().empty());
+
+  // A client instance whose commit failed still captures, without items.
+  sim::FailVirtualAlloc(2);
+  Held<ISnapshot> snapshot = Capture(instance_.get());
+  IServer* server = ServerOf(snapshot.get());
+  EXPECT_EQ(server->GetIconID(), -1);
+  EXPECT_TRUE(UserNames(server).empty());
+  for (const sim::CallRecord& call : sim::TakeRecords())
+    EXPECT_NE(call.message, TVM_GETITEMA);
+}
+
+}  // namespace
