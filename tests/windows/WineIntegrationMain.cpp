@@ -121,6 +121,11 @@ void Scenario(Report& report, StandinProcess& client, QSModuleInterface* module,
     return;
   const std::uint32_t instanceID = session.At(opened).contextID;
   const std::uint32_t raidID = session.At(raidJoined).contextID;
+  ObjectRef instance{};
+  ObjectRef me{};
+  report.Expect(session.Element(instanceID, &instance) && WineScriptHost::Member(instance, "Me", &me) &&
+                    WineScriptHost::TextMember(me, "Name") == "Me",
+                "the local user is found by the name in the client's combo box");
 
   // A user joins.
   mark = session.Mark();
@@ -175,6 +180,10 @@ void Scenario(Report& report, StandinProcess& client, QSModuleInterface* module,
     return joined >= 0 && session.At(joined).parentName == "Raid";
   });
   report.Expect(meMoved && client.Command("where Me") == "ok Raid", "Join: the client moved its local user to Raid");
+  ObjectRef selection{};
+  report.Expect(WineScriptHost::Member(instance, "Selection", &selection) &&
+                    WineScriptHost::TextMember(selection, "Name") == "Raid",
+                "Join: the joined channel is the client's selection");
 
   // A rename writes a new name string into the same record: same element, new name.
   mark = session.Mark();
