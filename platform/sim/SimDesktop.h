@@ -69,6 +69,8 @@ SIMWIN_API void SetRealClass(HWND window, const std::string& realClass);
 // ---------------------------------------------------------------- the window thread
 // Runs `work` on behalf of the process's window thread: under its lock, so that
 // no message is handled meanwhile. A program changes its own state this way.
+// A hang does not hold it up (the program's own code still runs), and inside
+// `work` messages to the process's own windows are plain calls.
 SIMWIN_API void RunOnWindowThread(DWORD processId, const std::function<void()>& work);
 // A hung window thread answers no message: SendMessageA blocks until it
 // recovers. `hungForMs` backdates the hang, so SMTO_ABORTIFHUNG (5 s) can be
@@ -139,7 +141,11 @@ SIMWIN_API std::vector<CallRecord> TakeRecords();
 
 // Runs on the sender's thread before each message is delivered (after it was
 // recorded), outside the target's window-thread lock, so it may change the
-// target through RunOnWindowThread. Null removes the hook.
+// target through RunOnWindowThread. Null removes the hook. A message that a
+// window procedure sends while handling another (a tree view notifying its
+// parent) is recorded after the one that caused it, and the hook runs for it
+// inside that procedure. Messages to dead windows and injected failures are
+// recorded but not hooked.
 using MessageHook = std::function<void(const CallRecord&)>;
 SIMWIN_API void SetMessageHook(MessageHook hook);
 
