@@ -79,8 +79,11 @@ int DispatchProtected(lua_State* L) {
     if (lua_pcall(L, 1 + request->argumentCount, 0, 0) == LUA_OK) {
       ++request->succeeded;
     } else {
+      // The message is taken first: converting it may raise, and nothing with
+      // a destructor may be alive then.
+      const char* message = lua_tostring(L, -1);
       const std::string& name = request->table->Names()[static_cast<std::size_t>(request->id)];
-      LuaScriptHost::From(L)->ReportError("error in a handler of " + name, lua_tostring(L, -1));
+      LuaScriptHost::From(L)->ReportError("error in a handler of " + name, message);
       lua_pop(L, 1);
     }
   }

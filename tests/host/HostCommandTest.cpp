@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 
 class HostCommand : public testing::Test {
@@ -20,7 +22,9 @@ class HostCommand : public testing::Test {
 
   void TearDown() override { std::remove(scriptPath_.c_str()); }
 
-  std::string scriptPath_ = testing::TempDir() + "host_command_script.lua";
+  // One file per process, as CTest runs tests in parallel; short, so that
+  // Lua's messages give the whole path.
+  std::string scriptPath_ = testing::TempDir() + "hostcmd_" + std::to_string(getpid()) + ".lua";
 };
 
 TEST_F(HostCommand, HelpDescribesEveryOption) {

@@ -2,6 +2,8 @@
 // built-ins the host serves.
 #include "tests/host/ScriptFixture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -11,7 +13,7 @@ using ConsoleOutput = ScriptFixture;
 using HostTypes = ScriptFixture;
 
 TEST_F(ScriptErrors, ErrorInAFileGivesItsFileAndLine) {
-  std::string path = testing::TempDir() + "host_error_script.lua";
+  std::string path = testing::TempDir() + "host_error_script_" + std::to_string(getpid()) + ".lua";
   std::ofstream(path) << "local x = 1\nerror('boom')\n";
   EXPECT_FALSE(host.RunFile(path));
   EXPECT_EQ("script error: " + path + ":2: boom", LastError());
