@@ -14,25 +14,32 @@ std::uint64_t RoundUp(std::uint64_t value, std::uint64_t unit) { return (value +
 
 }  // namespace
 
+AddressSpace::Page* AddressSpace::FindPage(std::uint64_t number) const {
+  if (number >= std::uint64_t{1} << (32 - 12))
+    return nullptr;
+  const Table* table = directory_[number >> kTableBits].get();
+  return table != nullptr ? (*table)[number & kTableMask].get() : nullptr;
+}
+
 template <class Test>
 AddressSpace::Access AddressSpace::Check(std::uint32_t address, std::size_t size, Test accessible) const {
   const std::uint64_t first = address / kPageSize;
   const std::uint64_t last = (std::uint64_t{address} + size - 1) / kPageSize;
   for (std::uint64_t number = first; number <= last; ++number) {
-    const auto page = number <= 0xFFFFF ? pages_.find(static_cast<std::uint32_t>(number)) : pages_.end();
-    if (page == pages_.end() || !accessible(page->second))
+    const Page* page = FindPage(number);
+    if (page == nullptr || !accessible(*page))
       return number == first ? Access::FirstPageDenied : Access::LaterPageDenied;
   }
   return Access::Ok;
 }
 
-template <class Pages, class Move>
-void AddressSpace::ForEachChunk(Pages& pages, std::uint32_t address, std::size_t size, Move move) {
+template <class Move>
+void AddressSpace::ForEachChunk(std::uint32_t address, std::size_t size, Move move) const {
   std::size_t done = 0;
   while (done < size) {
     const std::uint32_t offset = address % kPageSize;
     const std::size_t chunk = std::min<std::size_t>(size - done, kPageSize - offset);
-    move(pages.find(address / kPageSize)->second.bytes.data() + offset, done, chunk);
+    move(FindPage(address / kPageSize)->bytes.data() + offset, done, chunk);
     address += static_cast<std::uint32_t>(chunk);
     done += chunk;
   }
@@ -45,7 +52,7 @@ AddressSpace::Access AddressSpace::Read(std::uint32_t address, void* data, std::
   const Access access = Check(address, size, Readable);
   if (access == Access::Ok) {
     auto* out = static_cast<std::uint8_t*>(data);
-    ForEachChunk(pages_, address, size, [out](const std::uint8_t* page, std::size_t done, std::size_t chunk) {
+    ForEachChunk(address, size, [out](const std::uint8_t* page, std::size_t done, std::size_t chunk) {
       std::memcpy(out + done, page, chunk);
     });
   }
@@ -59,7 +66,7 @@ AddressSpace::Access AddressSpace::Write(std::uint32_t address, const void* data
   const Access access = Check(address, size, Writable);
   if (access == Access::Ok) {
     const auto* in = static_cast<const std::uint8_t*>(data);
-    ForEachChunk(pages_, address, size, [in](std::uint8_t* page, std::size_t done, std::size_t chunk) {
+    ForEachChunk(address, size, [in](std::uint8_t* page, std::size_t done, std::size_t chunk) {
       std::memcpy(page, in + done, chunk);
     });
   }
@@ -97,8 +104,16 @@ void AddressSpace::Commit(std::uint32_t address, std::uint32_t size, DWORD prote
   const std::uint32_t first = address / kPageSize;
   const std::uint32_t last = static_cast<std::uint32_t>((std::uint64_t{address} + size - 1) / kPageSize);
   for (std::uint32_t number = first; number <= last; ++number) {
+    auto& table = directory_[number >> kTableBits];
+    if (!table)
+      table = std::make_unique<Table>();
     // Committing an already committed page keeps its contents, as on Windows.
-    pages_.try_emplace(number).first->second.protect = protect;
+    auto& page = (*table)[number & kTableMask];
+    if (!page) {
+      page = std::make_unique<Page>();
+      ++committedPages_;
+    }
+    page->protect = protect;
   }
 }
 
@@ -138,8 +153,13 @@ bool AddressSpace::Release(std::uint32_t base) {
   const auto region = regions_.find(base);
   if (region == regions_.end())
     return false;
-  for (std::uint32_t offset = 0; offset < region->second; offset += kPageSize)
-    pages_.erase((base + offset) / kPageSize);
+  for (std::uint32_t offset = 0; offset < region->second; offset += kPageSize) {
+    const std::uint32_t number = (base + offset) / kPageSize;
+    if (FindPage(number) != nullptr) {
+      (*directory_[number >> kTableBits])[number & kTableMask].reset();
+      --committedPages_;
+    }
+  }
   regions_.erase(region);
   return true;
 }
@@ -156,12 +176,14 @@ bool AddressSpace::Protect(std::uint32_t address, std::uint32_t size, DWORD prot
 
 std::uint64_t AddressSpace::CommittedBytes() const {
   std::lock_guard lock(mutex_);
-  return std::uint64_t{pages_.size()} * kPageSize;
+  return std::uint64_t{committedPages_} * kPageSize;
 }
 
 void AddressSpace::Clear() {
   std::lock_guard lock(mutex_);
-  pages_.clear();
+  for (auto& table : directory_)
+    table.reset();
+  committedPages_ = 0;
   regions_.clear();
 }
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <unordered_map>
+#include <memory>
 
 namespace sim {
 
@@ -46,15 +46,22 @@ class AddressSpace {
     DWORD protect = PAGE_READWRITE;
     std::array<std::uint8_t, kPageSize> bytes{};
   };
+  // Page number -> page in a two-level table, as the processor keeps it: a
+  // lookup is two indexings, without hashing or allocation.
+  static constexpr std::uint32_t kTableBits = 10;
+  static constexpr std::uint32_t kTableMask = (1u << kTableBits) - 1;
+  using Table = std::array<std::unique_ptr<Page>, std::size_t{1} << kTableBits>;
 
   static bool Readable(const Page& page) { return page.protect != PAGE_NOACCESS; }
   static bool Writable(const Page& page) { return page.protect == PAGE_READWRITE; }
+  // The committed page of that number, or null.
+  Page* FindPage(std::uint64_t number) const;
   template <class Test>
   Access Check(std::uint32_t address, std::size_t size, Test accessible) const;
   // Calls move(page bytes at the position, bytes done so far, chunk size) for
   // each page-sized piece of a range that Check accepted.
-  template <class Pages, class Move>
-  static void ForEachChunk(Pages& pages, std::uint32_t address, std::size_t size, Move move);
+  template <class Move>
+  void ForEachChunk(std::uint32_t address, std::size_t size, Move move) const;
   std::uint32_t FindFree(std::uint32_t size) const;
   bool IsFree(std::uint32_t base, std::uint32_t size) const;
   // The reservation containing `address`, or regions_.end().
@@ -63,7 +70,8 @@ class AddressSpace {
 
   mutable std::mutex mutex_;
   std::map<std::uint32_t, std::uint32_t> regions_;  // base -> reserved size
-  std::unordered_map<std::uint32_t, Page> pages_;   // page number -> page
+  std::array<std::unique_ptr<Table>, std::size_t{1} << (32 - 12 - kTableBits)> directory_;
+  std::size_t committedPages_ = 0;
 };
 
 }  // namespace sim

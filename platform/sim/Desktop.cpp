@@ -29,7 +29,7 @@ Desktop& Desktop::Get() {
 Desktop::Desktop() { hostId_ = CreateProcess("host"); }
 
 DWORD Desktop::CreateProcess(const std::string& name) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const DWORD id = nextProcessId_;
   nextProcessId_ += 4;
   processes_.emplace(id, ProcessEntry{std::make_shared<SimProcess>(id, name, SimThread::NewID())});
@@ -37,13 +37,13 @@ DWORD Desktop::CreateProcess(const std::string& name) {
 }
 
 std::shared_ptr<SimProcess> Desktop::FindProcess(DWORD id) const {
-  std::shared_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const auto found = processes_.find(id);
   return found != processes_.end() ? found->second.process : nullptr;
 }
 
 int Desktop::OpenHandleCount(DWORD id) const {
-  std::shared_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const auto found = processes_.find(id);
   return found != processes_.end() ? found->second.handles : 0;
 }
@@ -57,7 +57,7 @@ void Desktop::ExitProcess(DWORD id) {
     WindowThread::Work work(process->Thread());
     process->Exit();
   }
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   DestroyWindowsOf(id);
   const auto entry = processes_.find(id);
   if (entry != processes_.end() && entry->second.handles == 0)
@@ -65,14 +65,21 @@ void Desktop::ExitProcess(DWORD id) {
 }
 
 HANDLE Desktop::AddHandle(HandleEntry entry) {
-  const std::uintptr_t value = nextHandle_;
-  nextHandle_ += 4;
-  handles_.emplace(value, std::move(entry));
-  return reinterpret_cast<HANDLE>(value);
+  handles_.push_back(std::move(entry));
+  return reinterpret_cast<HANDLE>(kFirstHandle + 4 * (handles_.size() - 1));
+}
+
+template <class Handles>
+auto* Desktop::FindHandle(Handles& handles, HANDLE handle) {
+  const auto value = reinterpret_cast<std::uintptr_t>(handle);
+  auto* entry = value >= kFirstHandle && value % 4 == 0 && (value - kFirstHandle) / 4 < handles.size()
+                    ? &handles[(value - kFirstHandle) / 4]
+                    : nullptr;
+  return entry != nullptr && entry->IsOpen() ? entry : nullptr;
 }
 
 HANDLE Desktop::OpenProcess(DWORD id) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const auto found = processes_.find(id);
   if (found == processes_.end())
     return nullptr;
@@ -81,46 +88,46 @@ HANDLE Desktop::OpenProcess(DWORD id) {
 }
 
 std::shared_ptr<SimProcess> Desktop::ProcessOf(HANDLE handle) const {
-  std::shared_lock lock(mutex_);
-  const auto found = handles_.find(Key(handle));
-  return found != handles_.end() ? found->second.process : nullptr;
+  std::lock_guard lock(mutex_);
+  const HandleEntry* found = FindHandle(handles_, handle);
+  return found != nullptr ? found->process : nullptr;
 }
 
 HANDLE Desktop::AddThread(std::shared_ptr<SimThread> thread) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   return AddHandle({nullptr, std::move(thread)});
 }
 
 std::shared_ptr<SimThread> Desktop::ThreadOf(HANDLE handle) const {
-  std::shared_lock lock(mutex_);
-  const auto found = handles_.find(Key(handle));
-  return found != handles_.end() ? found->second.thread : nullptr;
+  std::lock_guard lock(mutex_);
+  const HandleEntry* found = FindHandle(handles_, handle);
+  return found != nullptr ? found->thread : nullptr;
 }
 
 bool Desktop::IsHandle(HANDLE handle) const {
-  std::shared_lock lock(mutex_);
-  return handles_.contains(Key(handle));
+  std::lock_guard lock(mutex_);
+  return FindHandle(handles_, handle) != nullptr;
 }
 
 bool Desktop::CloseHandle(HANDLE handle, DWORD* processId) {
-  std::unique_lock lock(mutex_);
-  const auto found = handles_.find(Key(handle));
+  std::lock_guard lock(mutex_);
+  HandleEntry* found = FindHandle(handles_, handle);
   *processId = 0;
-  if (found == handles_.end())
+  if (found == nullptr)
     return false;
-  if (const auto& process = found->second.process) {
+  if (const auto& process = found->process) {
     *processId = process->GetID();
     const auto entry = processes_.find(*processId);
     if (--entry->second.handles == 0 && !process->IsAlive())
       processes_.erase(entry);
   }
-  handles_.erase(found);
+  *found = HandleEntry{};
   return true;
 }
 
 HWND Desktop::CreateWindow(DWORD processId, const std::string& className, const std::string& text, HWND parent,
                            WindowProc proc) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const auto process = processes_.find(processId);
   if (process == processes_.end() || !process->second.process->IsAlive())
     return nullptr;
@@ -160,7 +167,7 @@ void Desktop::UnlinkWindow(HWND window) {
 }
 
 void Desktop::DestroyWindow(HWND window) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   UnlinkWindow(window);
 }
 
@@ -175,18 +182,18 @@ void Desktop::DestroyWindowsOf(DWORD processId) {
 }
 
 std::shared_ptr<SimWindow> Desktop::FindWindow(HWND window) const {
-  std::shared_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   const auto found = windows_.find(Key(window));
   return found != windows_.end() ? found->second.window : nullptr;
 }
 
 std::vector<HWND> Desktop::TopLevelWindows() const {
-  std::shared_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   return {topLevel_.rbegin(), topLevel_.rend()};
 }
 
 std::vector<HWND> Desktop::Descendants(HWND window) const {
-  std::shared_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   std::vector<HWND> found;
   const auto root = windows_.find(Key(window));
   if (root == windows_.end())
@@ -205,7 +212,7 @@ std::vector<HWND> Desktop::Descendants(HWND window) const {
 void Desktop::Reset() {
   std::vector<DWORD> others;
   {
-    std::shared_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     for (const auto& [id, entry] : processes_) {
       if (id != hostId_)
         others.push_back(id);
@@ -215,7 +222,7 @@ void Desktop::Reset() {
     ExitProcess(id);
   const auto host = FindProcess(hostId_);
   {
-    std::unique_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     DestroyWindowsOf(hostId_);
   }
   host->Memory().Clear();

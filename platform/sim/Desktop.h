@@ -13,7 +13,7 @@
 #include "platform/sim/SimWindow.h"
 
 #include <memory>
-#include <shared_mutex>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -65,6 +65,7 @@ class Desktop {
   struct HandleEntry {
     std::shared_ptr<SimProcess> process;
     std::shared_ptr<SimThread> thread;
+    bool IsOpen() const { return process || thread; }
   };
   struct WindowEntry {
     std::shared_ptr<SimWindow> window;
@@ -73,7 +74,10 @@ class Desktop {
 
   Desktop();
   static std::uintptr_t Key(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
-  static std::uintptr_t Key(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+  // The open handle's entry in `handles` (handles_, const or not), or null;
+  // the registry lock is held.
+  template <class Handles>
+  static auto* FindHandle(Handles& handles, HANDLE handle);
   HANDLE AddHandle(HandleEntry entry);
   // Removes the window and its subtree from the tables; the registry lock is held.
   void UnlinkWindow(HWND window);
@@ -82,12 +86,14 @@ class Desktop {
   Recorder recorder_;
   Faults faults_;
   DWORD hostId_ = 0;
-  mutable std::shared_mutex mutex_;
+  mutable std::mutex mutex_;
   DWORD nextProcessId_ = 1000;
-  std::uintptr_t nextHandle_ = 0x100;
   std::uintptr_t nextWindow_ = 0x00010010;
   std::unordered_map<DWORD, ProcessEntry> processes_;
-  std::unordered_map<std::uintptr_t, HandleEntry> handles_;
+  // Handle values are kFirstHandle + 4 * index and are never reused, so a
+  // closed handle keeps an empty entry and a lookup is one indexing.
+  static constexpr std::uintptr_t kFirstHandle = 0x100;
+  std::vector<HandleEntry> handles_;
   std::unordered_map<std::uintptr_t, WindowEntry> windows_;
   std::vector<HWND> topLevel_;  // bottom first, topmost last
 };
