@@ -26,13 +26,13 @@ Desktop& Desktop::Get() {
   return *desktop;
 }
 
-Desktop::Desktop() { hostId_ = CreateProcess("host"); }
+Desktop::Desktop() { hostId_ = CreateProcess(); }
 
-DWORD Desktop::CreateProcess(const std::string& name) {
+DWORD Desktop::CreateProcess() {
   std::lock_guard lock(mutex_);
   const DWORD id = nextProcessId_;
   nextProcessId_ += 4;
-  processes_.emplace(id, ProcessEntry{std::make_shared<SimProcess>(id, name, SimThread::NewID())});
+  processes_.emplace(id, ProcessEntry{std::make_shared<SimProcess>(id, SimThread::NewID())});
   return id;
 }
 
@@ -102,11 +102,6 @@ std::shared_ptr<SimThread> Desktop::ThreadOf(HANDLE handle) const {
   std::lock_guard lock(mutex_);
   const HandleEntry* found = FindHandle(handles_, handle);
   return found != nullptr ? found->thread : nullptr;
-}
-
-bool Desktop::IsHandle(HANDLE handle) const {
-  std::lock_guard lock(mutex_);
-  return FindHandle(handles_, handle) != nullptr;
 }
 
 bool Desktop::CloseHandle(HANDLE handle, DWORD* processId) {

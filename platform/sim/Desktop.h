@@ -28,7 +28,7 @@ class Desktop {
   Faults& Injected() { return faults_; }
 
   DWORD HostProcessID() const { return hostId_; }
-  DWORD CreateProcess(const std::string& name);
+  DWORD CreateProcess();
   // A running process, or one that ended while a handle to it is open.
   std::shared_ptr<SimProcess> FindProcess(DWORD id) const;
   void ExitProcess(DWORD id);
@@ -39,7 +39,6 @@ class Desktop {
   std::shared_ptr<SimProcess> ProcessOf(HANDLE handle) const;
   HANDLE AddThread(std::shared_ptr<SimThread> thread);
   std::shared_ptr<SimThread> ThreadOf(HANDLE handle) const;
-  bool IsHandle(HANDLE handle) const;
   // Closes the handle; `processId` gets the process's id for a process handle, else 0.
   bool CloseHandle(HANDLE handle, DWORD* processId);
 

@@ -25,7 +25,8 @@ Result OnTree(HWND tree, Result fallback, Work work) {
 
 void ResetDesktop() { Desktop::Get().Reset(); }
 
-DWORD CreateProcess(const std::string& name) { return Desktop::Get().CreateProcess(name); }
+// The name labels the process for its creator only: no call of the desktop reports it.
+DWORD CreateProcess(const std::string&) { return Desktop::Get().CreateProcess(); }
 
 void ExitProcess(DWORD processId) { Desktop::Get().ExitProcess(processId); }
 

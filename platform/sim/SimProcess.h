@@ -1,4 +1,4 @@
-// A process on the simulated desktop: its id and name, its memory and its one
+// A process on the simulated desktop: its id, its memory and its one
 // window thread. The desktop keeps the object while the process runs or a
 // handle to it is open; once the process ends its memory is gone (reads,
 // writes, commits and releases through an open handle fail, as on Windows),
@@ -9,19 +9,16 @@
 #include "platform/sim/WindowThread.h"
 
 #include <atomic>
-#include <string>
 
 namespace sim {
 
 class SimProcess {
  public:
-  SimProcess(DWORD id, std::string name, DWORD windowThreadId)
-      : id_(id), name_(std::move(name)), thread_(windowThreadId) {}
+  SimProcess(DWORD id, DWORD windowThreadId) : id_(id), thread_(windowThreadId) {}
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
   DWORD GetID() const { return id_; }
-  const std::string& GetName() const { return name_; }
   AddressSpace& Memory() { return memory_; }
   WindowThread& Thread() { return thread_; }
 
@@ -34,7 +31,6 @@ class SimProcess {
 
  private:
   const DWORD id_;
-  const std::string name_;
   AddressSpace memory_;
   WindowThread thread_;
   std::atomic<bool> alive_{true};

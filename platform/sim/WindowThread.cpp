@@ -64,9 +64,4 @@ bool WindowThread::AwaitGone(std::optional<Clock::time_point> deadline) {
   return Await(changed_, lock, deadline, [this] { return gone_; });
 }
 
-bool WindowThread::IsGone() const {
-  std::lock_guard lock(mutex_);
-  return gone_;
-}
-
 }  // namespace sim

@@ -53,7 +53,6 @@ class WindowThread {
   void SetHung(bool hung, Clock::duration hungFor);
   // The process ended: every waiting sender is released without an answer.
   void Terminate();
-  bool IsGone() const;
   // Waits until the process ends; false when `deadline` passed first.
   bool AwaitGone(std::optional<Clock::time_point> deadline);
 
