@@ -57,7 +57,8 @@ void CWindowsThread::Run(void (*body)()) {
 void CWindowsThread::CloseEndedThread() {
   if (!handle_)
     return;
-  WaitForSingleObject(handle_, INFINITE);
+  if (waitForExit_)
+    WaitForSingleObject(handle_, INFINITE);
   CloseHandle(handle_);
   handle_ = nullptr;
 }

@@ -25,6 +25,11 @@ class CWindowsThread final : public CPortableThread {
   // handle once the thread has ended. Returns at once when no body runs.
   void StopThread() override;
   bool KillThread() override;
+  // From now on StopThread waits only for the body to end, not for the thread
+  // to exit, and then just closes the handle. Needed under Windows' loader lock
+  // (the library's detach notification): an exiting thread waits for that very
+  // lock, so waiting for its exit there would never end.
+  void DetachFromExit() { waitForExit_ = false; }
 
   // Runs `body` as the thread's body: under the run lock, with the running flag
   // set and the started flag raised before it. Called by the start routine.
@@ -36,7 +41,8 @@ class CWindowsThread final : public CPortableThread {
   void* GetArgument() const { return argument_; }
 
  private:
-  // Waits for an ended thread to be gone and closes its handle.
+  // Waits for an ended thread to be gone (unless detached from its exit) and
+  // closes its handle.
   void CloseEndedThread();
 
   std::atomic<bool> running_{false};
@@ -46,4 +52,5 @@ class CWindowsThread final : public CPortableThread {
   CRITICAL_SECTION runLock_;
   DWORD threadId_ = 0;
   HANDLE handle_ = nullptr;
+  bool waitForExit_ = true;
 };

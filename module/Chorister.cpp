@@ -52,7 +52,9 @@ Chorister* Chorister::Create(int version) {
   return theModule;
 }
 
-void Chorister::DestroyModule() {
+void Chorister::DestroyModule(bool underLoaderLock) {
+  if (theModule && underLoaderLock)
+    theModule->thread_.DetachFromExit();
   delete theModule;
   theModule = nullptr;
 }

@@ -35,7 +35,9 @@ class Chorister final : public QSModuleInterface {
   // interface version 23, null for any other version or while one exists.
   static Chorister* Create(int version);
   // Destroys and frees the module object, as unloading the library does.
-  static void DestroyModule();
+  // Under Windows' loader lock a polling thread still running is stopped by
+  // waiting for its body only: the thread cannot finish exiting meanwhile.
+  static void DestroyModule(bool underLoaderLock = false);
 
   bool Initialize(ScriptHost* host) override;
   void Shutdown() override;

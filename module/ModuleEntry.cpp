@@ -5,9 +5,13 @@
 #ifdef _WIN32
 
 // Only the detach from the process matters; every notification succeeds.
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_DETACH)
-    Chorister::DestroyModule();
+// FreeLibrary (reserved null) destroys the module object under the loader lock.
+// At process exit (reserved set) Windows has already ended every other thread,
+// the polling thread perhaps inside its body with the run lock held, so nothing
+// may be waited for, and the process's memory goes with it.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_DETACH && !reserved)
+    Chorister::DestroyModule(true);
   return TRUE;
 }
 

@@ -30,6 +30,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot could not set up $WINEPREFIX"
   "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 ||
     fail "could not select Wine's null graphics driver"
+  # wineboot returns before the new prefix has settled; a program started
+  # meanwhile may fail. Wait until every process of the prefix has ended.
+  [ -n "$wineserver" ] && "$wineserver" -w
 fi
 
 windows_path() { echo "Z:$(realpath "$1" | tr / '\\')"; }

@@ -210,6 +210,29 @@ void Scenario(Report& report, StandinProcess& client, QSModuleInterface* module,
                 "exit: the instance that opened closes");
 }
 
+// A host that frees the library without calling Shutdown: the detach
+// notification stops the polling thread under the loader lock, and FreeLibrary
+// must return. It runs on a thread of its own so that a hang fails the check.
+void UnloadWithoutShutdown(Report& report, const char* dllPath) {
+  WineScriptHost host;
+  ModuleLibrary library(dllPath);
+  QSModuleInterface* module = library.Loaded() ? library.Factory()(kQSModuleInterfaceVersion) : nullptr;
+  if (!report.Expect(module != nullptr && module->Initialize(&host), "the DLL loads again and initialises"))
+    return;
+  auto unload = [](LPVOID loaded) -> DWORD {
+    static_cast<ModuleLibrary*>(loaded)->Unload();
+    return 0;
+  };
+  HANDLE unloader = CreateThread(nullptr, 0, unload, &library, 0, nullptr);
+  const bool returned = unloader != nullptr && WaitForSingleObject(unloader, kChangeTimeoutMs) == WAIT_OBJECT_0;
+  if (unloader != nullptr)
+    CloseHandle(unloader);
+  if (!report.Expect(returned, "FreeLibrary without Shutdown returns")) {
+    report.Finish();
+    TerminateProcess(GetCurrentProcess(), 1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,6 +271,7 @@ int main(int argc, char** argv) {
   module->Shutdown();
   report.Expect(host.InstalledTypeCount() == 0 && !host.IsBound("Ventrilo"), "Shutdown removes the types and Ventrilo");
   library.Unload();
+  UnloadWithoutShutdown(report, argv[2]);
   // A box comes up when the client deleted an item while the module was reading
   // it (a race of each move, leave and disconnect); it is expected, not a fault.
   std::printf("info: %d \"Treeview_GetItem failed\" box(es) dismissed\n", boxes.Dismissed());
