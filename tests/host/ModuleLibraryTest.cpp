@@ -1,6 +1,7 @@
 // Loading modules: the version check and every way a load can fail.
 #include "host/ModuleLibrary.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,7 +17,13 @@ TEST(ModuleLoading, ModuleOfTheHostsVersionIsCreated) {
   EXPECT_EQ(23, library.Interface()->GetVersion());
   library.Close();
   EXPECT_EQ(nullptr, library.Interface());
-  // Unloading destroyed the module object, so it can be created again.
+  // Unloading destroyed the module object, so it can be created again. The
+  // loader may keep a closed library mapped (it does at times under the
+  // sanitizers); the module object then lives on and a second one is refused.
+  if (void* still = dlopen(FakeModule("fake_module").c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    dlclose(still);
+    GTEST_SKIP() << "the loader kept the closed module mapped";
+  }
   EXPECT_TRUE(library.Open(FakeModule("fake_module"))) << library.Error();
 }
 
