@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building and testing Chorister needs on Debian 12; does nothing when all is there.
+# Installs what building and testing Chorister needs on Debian 12, or the
+# packages given as arguments; does nothing when all is there.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev)
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
