@@ -1,19 +1,37 @@
 // The element model's costs: applying snapshots (unchanged, first, one move),
-// the memory an element takes, and whether a churning roster leaves memory
-// flat. Heap use is measured by replacing the global allocation functions.
+// each next to its floor, how they grow with the roster, the memory an element
+// takes, and whether a churning roster leaves memory flat. Heap use is
+// measured by replacing the global allocation functions.
+//
+// The rosters that grow are captured by the library from a stand-in client on
+// the simulated desktop, so the passes read real snapshots; the others are
+// built by hand. Every figure is CPU time, as the machine may be busy.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <new>
+#include <random>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
+#include "libventrilo/IChannel.h"
+#include "libventrilo/IServer.h"
+#include "libventrilo/IUser.h"
+#include "libventrilo/Ventrilo.h"
 #include "module/EventRegistry.h"
 #include "module/ModuleGlobals.h"
+#include "platform/sim/SimDesktop.h"
+#include "standin/StandinClient.h"
 #include "tests/elements/FakeSnapshot.h"
 #include "tests/support/RecordingHost.h"
 
@@ -204,6 +222,230 @@ void BM_ChurnLeavesMemoryFlat(benchmark::State& state) {
   state.counters["growth_bytes"] = static_cast<double>(growth);
 }
 BENCHMARK(BM_ChurnLeavesMemoryFlat)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- Rosters captured from a stand-in client, in any name order and layout.
+
+enum class Names { Ascending, Random };
+
+// `users` users over `channels` channels (round robin), with the texts of
+// BuildRoster. Ascending names sort in the order the client lists the users;
+// random ones are the same names shuffled.
+standin::Roster ScaledRoster(int users, int channels, Names order) {
+  standin::Roster roster;
+  roster.server.name = "Chorister Test Server";
+  for (int c = 0; c < channels; ++c) {
+    standin::Channel channel;
+    channel.entry.name = "Channel " + std::to_string(c + 1);
+    roster.channels.push_back(channel);
+  }
+  std::vector<int> numbers(static_cast<std::size_t>(users));
+  for (int u = 0; u < users; ++u) numbers[static_cast<std::size_t>(u)] = u + 1;
+  if (order == Names::Random) std::shuffle(numbers.begin(), numbers.end(), std::mt19937(17));
+  for (int u = 0; u < users; ++u) {
+    char name[16];
+    std::snprintf(name, sizeof name, "User%05d", numbers[static_cast<std::size_t>(u)]);
+    standin::Entry user;
+    user.name = name;
+    if (u % 5 == 0) {
+      user.flags = "AM";
+      user.rank = "Officer";
+      user.rankID = 3;
+    }
+    if (u % 10 == 0) {
+      user.comment = "back in five minutes, do not page";
+      user.commentURL = "http://example.invalid/profile";
+    }
+    roster.channels[static_cast<std::size_t>(u % channels)].users.push_back(user);
+  }
+  roster.localUser = "User00001";
+  return roster;
+}
+
+// The library's snapshot of a stand-in showing `roster`; held after the
+// stand-in is gone, as a snapshot owns copies of everything it read.
+ISnapshot* Capture(const standin::Roster& roster) {
+  sim::ResetDesktop();
+  standin::StandinClient client(roster);
+  auto* instance = new Ventrilo(client.ProcessId(), client.Window());
+  instance->AddRef();
+  ISnapshot* snapshot = nullptr;
+  if (!instance->TakeSnapshot(&snapshot)) snapshot = nullptr;
+  instance->Release();
+  return snapshot;
+}
+
+// One capture per roster shape for the whole run.
+ISnapshot* CapturedRoster(int users, int channels, Names order) {
+  static std::map<std::tuple<int, int, Names>, ISnapshot*> captured;
+  ISnapshot*& snapshot = captured[{users, channels, order}];
+  if (!snapshot) snapshot = Capture(ScaledRoster(users, channels, order));
+  return snapshot;
+}
+
+ISnapshot* SnapshotFor(benchmark::State& state, Names order) {
+  ISnapshot* snapshot = CapturedRoster(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), order);
+  if (!snapshot) state.SkipWithError("capture failed");
+  return snapshot;
+}
+
+// The unchanged pass over a captured roster: no allocation and no event.
+template <Names order>
+void BM_UnchangedPass(benchmark::State& state) {
+  ISnapshot* snapshot = SnapshotFor(state, order);
+  if (!snapshot) return;
+  RecordingHost host;
+  Bench bench(&host);
+  bench.instance->ApplySnapshot(snapshot);
+  host.ClearRecords();
+  const std::uint64_t before = allocations.load();
+  for (auto _ : state) bench.instance->ApplySnapshot(snapshot);
+  state.counters["allocations"] = static_cast<double>(allocations.load() - before);
+  state.counters["events"] = static_cast<double>(host.fired.size());
+  SetPerElement(state, TreeSize(bench.instance));
+}
+BENCHMARK(BM_UnchangedPass<Names::Ascending>)->Args({1000, 50});
+BENCHMARK(BM_UnchangedPass<Names::Random>)
+    ->Args({1000, 50})
+    ->Args({3000, 50})
+    ->Args({10000, 50})
+    ->Args({30000, 50})
+    ->Args({30000, 1});
+
+// The first pass over a captured roster: every element made, every event
+// raised into the recording host.
+template <Names order>
+void BM_FirstPass(benchmark::State& state) {
+  ISnapshot* snapshot = SnapshotFor(state, order);
+  if (!snapshot) return;
+  RecordingHost host;
+  std::size_t elements = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto bench = std::make_unique<Bench>(&host);
+    host.ClearRecords();
+    state.ResumeTiming();
+    bench->instance->ApplySnapshot(snapshot);
+    state.PauseTiming();
+    elements = TreeSize(bench->instance);
+    bench.reset();
+    state.ResumeTiming();
+  }
+  SetPerElement(state, elements);
+}
+BENCHMARK(BM_FirstPass<Names::Ascending>)
+    ->Args({1000, 50})
+    ->Args({3000, 50})
+    ->Args({10000, 50})
+    ->Args({30000, 50})
+    ->Args({30000, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPass<Names::Random>)
+    ->Args({1000, 50})
+    ->Args({3000, 50})
+    ->Args({10000, 50})
+    ->Args({30000, 50})
+    ->Args({30000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// ---- The floor of an unchanged pass: for every item, find its element in a
+// std::map by key and compare the nine attributes, over the same elements and
+// the same snapshot.
+
+// An item's values as the snapshot holds them: texts point into the item.
+struct FlatItem {
+  std::uint32_t key;
+  int iconID;
+  std::uint32_t rankID;
+  std::uint32_t flags;
+  std::string_view texts[6];
+};
+
+// The items of a snapshot in the order a pass visits them.
+class ItemCollector : public IUserEnumerator, public IChannelEnumerator {
+ public:
+  template <class Item>
+  void Collect(Item* item) {
+    items.push_back(item);
+    item->EnumerateUsers(this);
+    item->EnumerateChannels(this);
+  }
+  int OnUser(const char*, IUser* user) override {
+    items.push_back(user);
+    return 0;
+  }
+  int OnChannel(const char*, IChannel* channel) override {
+    Collect(channel);
+    return 0;
+  }
+  std::vector<ITreeItem*> items;
+};
+
+bool Equal(const std::string& field, std::string_view text) {
+  return field.size() == text.size() && std::memcmp(field.data(), text.data(), text.size()) == 0;
+}
+bool Equal(const std::string& field, const char* text) { return field == text; }
+
+// Nine compares; they all hold in an unchanged pass.
+template <class Text>
+bool Unchanged(const VentriloElement* e, int iconID, std::uint32_t rankID, std::uint32_t flags, const Text* texts) {
+  return e->GetIconID() == iconID && Equal(e->GetName(), texts[0]) && Equal(e->GetPronunciation(), texts[1]) &&
+         Equal(e->GetComment(), texts[2]) && Equal(e->GetCommentURL(), texts[3]) && e->GetRankID() == rankID &&
+         Equal(e->GetRank(), texts[4]) && e->GetFlags() == flags && Equal(e->GetDisplayText(), texts[5]);
+}
+
+// Through ISnapshot's items and their virtual getters (texts as C strings);
+// otherwise through flat copies of the item values that point into the items.
+template <bool throughInterface>
+void BM_MapFloor(benchmark::State& state, Names order) {
+  ISnapshot* snapshot = SnapshotFor(state, order);
+  if (!snapshot) return;
+  Bench bench(nullptr);
+  bench.instance->ApplySnapshot(snapshot);
+  IServer* server = nullptr;
+  snapshot->GetServer(&server);
+  ItemCollector collector;
+  collector.Collect(server);
+  std::map<std::uint32_t, const VentriloElement*> elements;
+  std::vector<FlatItem> flat;
+  for (ITreeItem* item : collector.items) {
+    elements[item->GetRecordAddress()] = bench.instance->FindElementByKey(item->GetRecordAddress());
+    flat.push_back({item->GetRecordAddress(),
+                    item->GetIconID(),
+                    item->GetRankID(),
+                    item->GetFlags(),
+                    {item->GetName(), item->GetPronunciation(), item->GetComment(), item->GetCommentURL(),
+                     item->GetRank(), item->GetDisplayText()}});
+  }
+  std::size_t same = 0;
+  for (auto _ : state) {
+    if constexpr (throughInterface) {
+      for (ITreeItem* item : collector.items) {
+        const char* texts[6] = {item->GetName(),        item->GetPronunciation(), item->GetComment(),
+                                item->GetCommentURL(),  item->GetRank(),          item->GetDisplayText()};
+        same += Unchanged(elements.find(item->GetRecordAddress())->second, item->GetIconID(), item->GetRankID(),
+                          item->GetFlags(), texts);
+      }
+    } else {
+      for (const FlatItem& item : flat)
+        same += Unchanged(elements.find(item.key)->second, item.iconID, item.rankID, item.flags, item.texts);
+    }
+    benchmark::DoNotOptimize(same);
+  }
+  if (same != static_cast<std::size_t>(state.iterations()) * flat.size()) state.SkipWithError("an item differs from its element");
+  SetPerElement(state, flat.size());
+}
+
+void BM_MapFloorAscending(benchmark::State& state) { BM_MapFloor<false>(state, Names::Ascending); }
+void BM_MapFloorRandom(benchmark::State& state) { BM_MapFloor<false>(state, Names::Random); }
+void BM_InterfaceFloorAscending(benchmark::State& state) { BM_MapFloor<true>(state, Names::Ascending); }
+BENCHMARK(BM_MapFloorAscending)->Args({1000, 50});
+BENCHMARK(BM_InterfaceFloorAscending)->Args({1000, 50});
+BENCHMARK(BM_MapFloorRandom)
+    ->Args({1000, 50})
+    ->Args({3000, 50})
+    ->Args({10000, 50})
+    ->Args({30000, 50})
+    ->Args({30000, 1});
 
 }  // namespace
 
