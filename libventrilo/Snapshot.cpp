@@ -131,6 +131,8 @@ bool Snapshot::CaptureWindow(HWND window) {
   return true;
 }
 
+void Snapshot::CompleteCapture() { items_.Build(server_.get()); }
+
 // Reads the tree view's items into a fresh server. The client shows one tree
 // view; should a second one come, it replaces the first one's handle,
 // selection and items, and the first tree is freed.

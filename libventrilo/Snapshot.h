@@ -2,6 +2,7 @@
 
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/Server.h"
+#include "libventrilo/SnapshotItems.h"
 
 #include <memory>
 #include <string>
@@ -36,6 +37,12 @@ class Snapshot final : public ISnapshot {
   // Returns false when the client stopped answering; the snapshot is then
   // incomplete and must be dropped.
   bool CaptureWindow(HWND window);
+  // Lays the items out flat for GetItems(); called once, after the last window.
+  void CompleteCapture();
+
+  // The items of GetServer()'s tree laid out flat, for readers that compare
+  // them with what they already know; empty without a server.
+  const SnapshotItems& GetItems() const { return items_; }
 
  private:
   ~Snapshot() override = default;
@@ -64,4 +71,5 @@ class Snapshot final : public ISnapshot {
   SnapshotTable tableC_;
   Ventrilo* instance_;
   std::unique_ptr<Server> server_;
+  SnapshotItems items_;
 };

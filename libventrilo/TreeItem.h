@@ -24,6 +24,9 @@ class TreeItem : public Interface {
   std::uint32_t GetFlags() override { return info_.flags; }
   std::uint32_t GetRankID() override { return info_.rankID; }
 
+  // Every value above, as one record.
+  const TreeItemInfo& GetInfo() const { return info_; }
+
  protected:
   TreeItem(TreeItemInfo&& info, HTREEITEM handle) : handle_(handle), info_(std::move(info)) {}
   ~TreeItem() = default;

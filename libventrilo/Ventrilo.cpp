@@ -44,6 +44,7 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
     snapshot->Release();
     return false;
   }
+  snapshot->CompleteCapture();
   *out = snapshot;
   return true;
 }
