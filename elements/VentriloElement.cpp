@@ -2,8 +2,10 @@
 
 #include <iterator>
 
+#include "elements/ChildOrder.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/ITreeItem.h"
+#include "libventrilo/TreeItemInfo.h"
 #include "module/EventRegistry.h"
 
 namespace {
@@ -63,8 +65,9 @@ VentriloElement::VentriloElement(VentriloInstance* instance, std::uint32_t id, V
   if (item) {
     treeItemHandle_ = item->GetHandle();
     itemKey_ = item->GetRecordAddress();
-    if (itemKey_ != 0) instance_->EnterItem(this);
   }
+  // An instance element is its own instance and not part of its own tree.
+  if (instance_ != this) instance_->EnterItem(this);
 }
 
 VentriloElement::~VentriloElement() {
@@ -115,6 +118,7 @@ int VentriloElement::RaiseFlagsChanged(std::uint32_t previous) {
 int VentriloElement::RaiseIconChanged(int previous) { return Raise(ScriptEvent::IconChanged, previous); }
 
 void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
+  instance_->NoteSeen(pass_, pass);
   pass_ = pass;
   // A client moves an item by deleting and inserting it again, which gives it
   // a new handle; on Windows the old one is a dangling pointer inside the
@@ -131,12 +135,29 @@ void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
   SetDisplayText(item->GetDisplayText());
 }
 
+bool VentriloElement::MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle) {
+  // Whole-string compares: a text the item holds with an embedded 0 differs
+  // here and goes through UpdateFromItem, which reads it as a C string.
+  if (info.iconID != iconID_ || info.flags != flags_ || info.rankID != rankID_ || info.name != name_ ||
+      info.displayText != displayText_ || info.pronunciation != pronunciation_ || info.comment != comment_ ||
+      info.commentURL != commentURL_ || info.rank != rank_)
+    return false;
+  instance_->NoteSeen(pass_, pass);
+  pass_ = pass;
+  treeItemHandle_ = handle;
+  return true;
+}
+
 void VentriloElement::SetDisplayText(const char* text) {
   if (Assign(displayText_, text)) RaiseDisplayTextChanged();
 }
 
 void VentriloElement::SetName(const char* text) {
-  if (!Assign(name_, text)) return;
+  if (name_ == text) return;
+  ChildOrder* order = IsLinked() ? parent_->childOrder_.get() : nullptr;
+  if (order) order->Renaming(this);
+  name_ = text;
+  if (order) order->Renamed(this);
   renamedSinceLinked_ = true;
   RaiseNameChanged();
 }
@@ -195,12 +216,8 @@ VentriloElement* VentriloElement::WalkPastChildren() const {
 
 void VentriloElement::AddChild(VentriloElement* child) {
   child->parent_ = this;
-  VentriloElement* before = nullptr;
-  VentriloElement* after = firstChild_;
-  while (after && CompareNames(after->name_, child->name_) <= 0) {
-    before = after;
-    after = after->next_;
-  }
+  if (!childOrder_) childOrder_ = std::make_unique<ChildOrder>();
+  const auto [before, after] = childOrder_->Insert(firstChild_, child);
   child->previous_ = before;
   child->next_ = after;
   if (before)
@@ -222,6 +239,7 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
 // The detached child keeps no links, so a later Destroy() does not detach it
 // (and raise "Ventrilo.OnLeavingParent") a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
+  if (childOrder_) childOrder_->Unlinking(child);
   if (child->next_) child->next_->previous_ = child->previous_;
   if (child->previous_)
     child->previous_->next_ = child->next_;
@@ -231,6 +249,8 @@ void VentriloElement::Unlink(VentriloElement* child) {
   child->next_ = nullptr;
   child->previous_ = nullptr;
 }
+
+bool VentriloElement::IsLinked() const { return parent_ && (previous_ || parent_->firstChild_ == this); }
 
 void VentriloElement::RemoveAllChildren() {
   while (VentriloElement* child = firstChild_) {

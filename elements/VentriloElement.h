@@ -22,11 +22,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "module/ScriptHost.h"
 #include "platform/Win32.h"
 
+class ChildOrder;
 class ITreeItem;
 class QSTypeDefinition;
 class VentriloChannel;
@@ -34,6 +36,7 @@ class VentriloInstance;
 class VentriloServer;
 class VentriloUser;
 enum class ScriptEvent : int;
+struct TreeItemInfo;
 
 class VentriloElement {
  public:
@@ -97,6 +100,10 @@ class VentriloElement {
   // comment, comment URL, rank id, rank, flags, display text, which is the
   // order of their change events.
   virtual void UpdateFromItem(std::uint32_t pass, ITreeItem* item);
+  // What UpdateFromItem does for an item whose nine attributes, read flat as
+  // `info`, all equal the element's: records the pass and follows the handle,
+  // and raises nothing. False, changing nothing, when any attribute differs.
+  bool MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
   // Change-detecting setters: an equal value (byte for byte, so case counts)
   // changes nothing; a new one is stored before its event is raised, so a
   // handler reads the new value. Rank id compares its low 16 bits.
@@ -180,6 +187,9 @@ class VentriloElement {
   // client cannot stall the host's main thread. False when it was not handled.
   bool SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
   void Unlink(VentriloElement* child);
+  // Whether the element is in its parent's chain (a new one names its parent
+  // before the creator links it).
+  bool IsLinked() const;
 
   std::uint32_t id_;
   HTREEITEM treeItemHandle_ = nullptr;
@@ -203,4 +213,6 @@ class VentriloElement {
   std::uint32_t flags_ = 0;
   std::uint32_t pass_;
   std::map<std::string, std::string> metadata_;
+  // Where AddChild places a child; made with the first child.
+  std::unique_ptr<ChildOrder> childOrder_;
 };

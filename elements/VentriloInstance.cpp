@@ -13,6 +13,7 @@
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
+#include "libventrilo/Snapshot.h"
 #include "module/ModuleGlobals.h"
 #include "module/ScriptEvent.h"
 #include "module/ScriptHost.h"
@@ -65,7 +66,7 @@ VentriloInstance::~VentriloInstance() {
   const auto entry = Clients().find(client_);
   if (entry != Clients().end() && entry->second == this) Clients().erase(entry);
   client_->Release();
-  itemMap_.clear();
+  itemMap_.Clear();
 }
 
 VentriloInstance* VentriloInstance::First() { return firstInstance; }
@@ -78,25 +79,33 @@ int VentriloInstance::RaiseOffline() { return Raise(ScriptEvent::Offline); }
 
 QSTypeDefinition* VentriloInstance::GetScriptType() const { return ModuleGlobals::InstanceType; }
 
-void VentriloInstance::EnterItem(VentriloElement* element) { itemMap_[element->GetItemKey()] = element; }
+void VentriloInstance::EnterItem(VentriloElement* element) {
+  ++elementCount_;
+  itemMap_.Insert(element->GetItemKey(), element);
+}
 
 void VentriloInstance::Forget(VentriloElement* element) {
-  if (element->GetItemKey() != 0) {
-    const auto entry = itemMap_.find(element->GetItemKey());
-    if (entry != itemMap_.end() && entry->second == element) itemMap_.erase(entry);
-  }
+  --elementCount_;
+  if (element->GetPass() < passNumber_) --unseen_;
+  itemMap_.Erase(element->GetItemKey(), element);
   // Handlers run between the destruction of an element and the end of the
   // pass that recomputes these; they must never see a destroyed element.
   if (me_ == element) me_ = nullptr;
   if (selection_ == element) selection_ = nullptr;
 }
 
-VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const {
-  const auto entry = itemMap_.find(key);
-  return entry == itemMap_.end() ? nullptr : entry->second;
+VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const { return itemMap_.Find(key); }
+
+// Every element of the tree is older than the new pass. Elements made in the
+// pass start seen; a count too high only costs the pruning walk.
+std::uint32_t VentriloInstance::NextPass() {
+  unseen_ = elementCount_;
+  return ++passNumber_;
 }
 
-std::uint32_t VentriloInstance::NextPass() { return ++passNumber_; }
+void VentriloInstance::NoteSeen(std::uint32_t from, std::uint32_t to) {
+  if (from < passNumber_ && to == passNumber_) --unseen_;
+}
 
 void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
   IServer* server = nullptr;
@@ -112,9 +121,15 @@ void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
     // A server key held by an element of another kind leaves the items without
     // a place this pass: nothing is enumerated, the pruning below removes the
     // old element with everything else unseen, and the next pass starts afresh.
-    if (VentriloServer* element = UpsertServer(pass, server->GetRecordAddress(), server))
-      ChannelEnumerator::VisitChildren(this, element, pass, server);
-    PruneStale(pass);
+    if (VentriloServer* element = UpsertServer(pass, server->GetRecordAddress(), server)) {
+      // A snapshot the library captured also lays its items out flat: the
+      // same items in the same order, read without a call per attribute.
+      if (const auto* captured = dynamic_cast<const Snapshot*>(snapshot))
+        UpsertItems(pass, captured->GetItems(), element);
+      else
+        ChannelEnumerator::VisitChildren(this, element, pass, server);
+    }
+    if (unseen_ != 0) PruneStale(pass);
     UpdateMe(snapshot);
     UpdateSelection(snapshot);
   }
@@ -153,8 +168,28 @@ VentriloUser* VentriloInstance::UpsertUser(std::uint32_t pass, std::uint32_t key
   return UpsertChild<VentriloUser>(pass, key, parent, item);
 }
 
+void VentriloInstance::UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server) {
+  const std::vector<SnapshotItems::Entry>& entries = items.Entries();
+  placed_.assign(entries.size(), nullptr);
+  if (entries.empty()) return;
+  placed_[0] = server;
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    const SnapshotItems::Entry& entry = entries[i];
+    VentriloElement* parent = placed_[entry.parent];
+    // A channel skipped this pass takes its subtree with it, as its children
+    // would not have been enumerated.
+    if (!parent) continue;
+    const std::uint32_t key = entry.info->recordAddress;
+    if (entry.channel)
+      placed_[i] = UpsertChild<VentriloChannel>(pass, key, parent, entry.channel, &entry);
+    else
+      UpsertChild<VentriloUser>(pass, key, parent, entry.user, &entry);
+  }
+}
+
 template <class Element, class Item>
-Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item) {
+Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item,
+                                       const SnapshotItems::Entry* entry) {
   constexpr bool isChannel = std::is_same_v<Element, VentriloChannel>;
   VentriloElement* found = FindElementByKey(key);
   Element* element = nullptr;
@@ -164,7 +199,8 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
     else
       element = found->AsUser();
     if (!element) return nullptr;
-    element->UpdateFromItem(pass, item);
+    if (!entry || !element->MarkSeenIfUnchanged(pass, *entry->info, entry->handle))
+      element->UpdateFromItem(pass, item);
     if (element->GetParent() == parent) return element;
     // The same key met again inside its own subtree (a client whose records
     // repeat): moving there would cut the subtree off in a cycle. The element
@@ -260,5 +296,5 @@ bool VentriloInstance::CheckTree() const {
       if (child->GetNext() && CompareNames(child->GetName(), child->GetNext()->GetName()) > 0) return false;
     }
   }
-  return keyed == itemMap_.size() && meSeen && selectionSeen;
+  return keyed == itemMap_.Size() && meSeen && selectionSeen;
 }

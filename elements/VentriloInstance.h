@@ -16,8 +16,11 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
+#include "elements/ItemMap.h"
 #include "elements/VentriloElement.h"
+#include "libventrilo/SnapshotItems.h"
 
 class IChannel;
 class IServer;
@@ -97,21 +100,39 @@ class VentriloInstance : public VentriloElement {
  private:
   friend class VentriloElement;  // keyed elements enter and leave the item map
 
+  // A new element of this tree; keyed ones enter the item map.
   void EnterItem(VentriloElement* element);
   // Takes a dying element out of the item map, Me and Selection.
   void Forget(VentriloElement* element);
+  // An element's pass moves from `from` to `to`.
+  void NoteSeen(std::uint32_t from, std::uint32_t to);
   void GoOffline();
   // UpsertChannel and UpsertUser: find or create the element of `key` as the
   // kind `Element`, update it and place it under `parent`.
+  // With `entry`, the same item laid out flat: an element whose attributes
+  // all equal the entry's is only marked seen, without a call per attribute.
   template <class Element, class Item>
-  Element* UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item);
+  Element* UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item,
+                       const SnapshotItems::Entry* entry = nullptr);
+  // Upserts the items below the server, whose element is `server`, from the
+  // snapshot's flat layout, in the order the server's enumerations give them.
+  void UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server);
 
   HWND treeView_ = nullptr;
   bool online_ = false;
   VentriloUser* me_ = nullptr;
   VentriloElement* selection_ = nullptr;
   std::uint32_t passNumber_ = 0;
-  std::map<std::uint32_t, VentriloElement*> itemMap_;
+  // The elements of the tree, and how many of them the current pass has not
+  // seen yet: with none left unseen, nothing is stale and the pruning walk,
+  // which would visit every element in name order, is skipped.
+  std::size_t elementCount_ = 0;
+  std::size_t unseen_ = 0;
+  ItemMap itemMap_;
+  // UpsertItems: the element each entry was placed as, or null when it was
+  // skipped (its children are then skipped too). Kept from pass to pass so
+  // that its room is reused.
+  std::vector<VentriloElement*> placed_;
   IVentrilo* client_;
   VentriloInstance* nextInstance_ = nullptr;
   VentriloInstance* previousInstance_ = nullptr;
