@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "elements/ChildOrder.h"
+#include "elements/SiblingOrder.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/ITreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
@@ -154,7 +154,7 @@ void VentriloElement::SetDisplayText(const char* text) {
 
 void VentriloElement::SetName(const char* text) {
   if (name_ == text) return;
-  ChildOrder* order = IsLinked() ? parent_->childOrder_.get() : nullptr;
+  SiblingOrder* order = IsLinked() ? parent_->siblingOrder_.get() : nullptr;
   if (order) order->Renaming(this);
   name_ = text;
   if (order) order->Renamed(this);
@@ -216,8 +216,8 @@ VentriloElement* VentriloElement::WalkPastChildren() const {
 
 void VentriloElement::AddChild(VentriloElement* child) {
   child->parent_ = this;
-  if (!childOrder_) childOrder_ = std::make_unique<ChildOrder>();
-  const auto [before, after] = childOrder_->Insert(firstChild_, child);
+  if (!siblingOrder_) siblingOrder_ = std::make_unique<SiblingOrder>();
+  const auto [before, after] = siblingOrder_->Insert(firstChild_, child);
   child->previous_ = before;
   child->next_ = after;
   if (before)
@@ -239,7 +239,7 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
 // The detached child keeps no links, so a later Destroy() does not detach it
 // (and raise "Ventrilo.OnLeavingParent") a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
-  if (childOrder_) childOrder_->Unlinking(child);
+  if (siblingOrder_) siblingOrder_->Unlinking(child);
   if (child->next_) child->next_->previous_ = child->previous_;
   if (child->previous_)
     child->previous_->next_ = child->next_;

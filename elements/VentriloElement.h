@@ -28,7 +28,7 @@
 #include "module/ScriptHost.h"
 #include "platform/Win32.h"
 
-class ChildOrder;
+class SiblingOrder;
 class ITreeItem;
 class QSTypeDefinition;
 class VentriloChannel;
@@ -214,5 +214,5 @@ class VentriloElement {
   std::uint32_t pass_;
   std::map<std::string, std::string> metadata_;
   // Where AddChild places a child; made with the first child.
-  std::unique_ptr<ChildOrder> childOrder_;
+  std::unique_ptr<SiblingOrder> siblingOrder_;
 };

@@ -16,7 +16,7 @@ class VentriloElement;
 // then found by walking the chain from its head, as the rule says, until the
 // chain is sorted again. Sortedness is tracked as the number of neighbouring
 // pairs out of order, kept up to date at every link, unlink and rename.
-class ChildOrder {
+class SiblingOrder {
  public:
   // The siblings `child` goes between (null: the chain's end) in the chain
   // headed by `first`. The child is counted in from here on, so the caller

@@ -1,21 +1,21 @@
-#include "elements/ChildOrder.h"
+#include "elements/SiblingOrder.h"
 
 #include <iterator>
 
 #include "elements/VentriloElement.h"
 
-bool ChildOrder::ByName::operator()(const VentriloElement* a, const VentriloElement* b) const {
+bool SiblingOrder::ByName::operator()(const VentriloElement* a, const VentriloElement* b) const {
   return VentriloElement::CompareNames(a->GetName(), b->GetName()) < 0;
 }
 
-std::size_t ChildOrder::OutOfOrder(const VentriloElement* a, const VentriloElement* b) {
+std::size_t SiblingOrder::OutOfOrder(const VentriloElement* a, const VentriloElement* b) {
   return a && b && VentriloElement::CompareNames(a->GetName(), b->GetName()) > 0 ? 1 : 0;
 }
 
 // Every sibling before the place sorts at or before the child and the one
 // after it sorts after it, so a link never changes the count of pairs out of
 // order: it replaces a pair in order with two in order.
-ChildOrder::Place ChildOrder::Insert(VentriloElement* first, VentriloElement* child) {
+SiblingOrder::Place SiblingOrder::Insert(VentriloElement* first, VentriloElement* child) {
   Place place{nullptr, first};
   if (outOfOrder_ != 0) {
     while (place.after && VentriloElement::CompareNames(place.after->GetName(), child->GetName()) <= 0) {
@@ -34,7 +34,7 @@ ChildOrder::Place ChildOrder::Insert(VentriloElement* first, VentriloElement* ch
   return place;
 }
 
-void ChildOrder::Unlinking(VentriloElement* child) {
+void SiblingOrder::Unlinking(VentriloElement* child) {
   const VentriloElement* previous = child->GetPrevious();
   const VentriloElement* next = child->GetNext();
   outOfOrder_ = outOfOrder_ - OutOfOrder(previous, child) - OutOfOrder(child, next) + OutOfOrder(previous, next);
@@ -48,13 +48,13 @@ void ChildOrder::Unlinking(VentriloElement* child) {
   }
 }
 
-void ChildOrder::Renaming(const VentriloElement* child) {
+void SiblingOrder::Renaming(const VentriloElement* child) {
   outOfOrder_ -= OutOfOrder(child->GetPrevious(), child) + OutOfOrder(child, child->GetNext());
 }
 
 // A chain still sorted after the rename keeps its index valid: the index
 // holds the chain's order, which is then also the order of the names.
-void ChildOrder::Renamed(const VentriloElement* child) {
+void SiblingOrder::Renamed(const VentriloElement* child) {
   outOfOrder_ += OutOfOrder(child->GetPrevious(), child) + OutOfOrder(child, child->GetNext());
   if (outOfOrder_ != 0) {
     index_.clear();
@@ -62,7 +62,7 @@ void ChildOrder::Renamed(const VentriloElement* child) {
   }
 }
 
-void ChildOrder::Reindex(VentriloElement* first) {
+void SiblingOrder::Reindex(VentriloElement* first) {
   index_.clear();
   for (VentriloElement* child = first; child; child = child->GetNext()) index_.insert(index_.end(), child);
   indexed_ = true;
