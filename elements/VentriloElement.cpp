@@ -136,9 +136,7 @@ void VentriloElement::SetDisplayText(const char* text) {
 }
 
 void VentriloElement::SetName(const char* text) {
-  if (!Assign(name_, text)) return;
-  renamedSinceLinked_ = true;
-  RaiseNameChanged();
+  if (Assign(name_, text)) RaiseNameChanged();
 }
 
 void VentriloElement::SetPronunciation(const char* text) {
@@ -208,7 +206,6 @@ void VentriloElement::AddChild(VentriloElement* child) {
   else
     firstChild_ = child;
   if (after) after->previous_ = child;
-  child->renamedSinceLinked_ = false;
   RaiseJoinedParent(child);
 }
 
@@ -219,8 +216,8 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
   return true;
 }
 
-// The detached child keeps no links, so a later Destroy() does not detach it
-// (and raise "Ventrilo.OnLeavingParent") a second time.
+// The detached child keeps no links: it belongs nowhere until AddChild places
+// it again, and a Destroy() of it does not detach it a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
   if (child->next_) child->next_->previous_ = child->previous_;
   if (child->previous_)
@@ -232,11 +229,20 @@ void VentriloElement::Unlink(VentriloElement* child) {
   child->previous_ = nullptr;
 }
 
+// Each child is destroyed while still linked, so it raises its leaving events
+// with its parent in place, exactly as an element that leaves alone does, and
+// detaches itself last.
 void VentriloElement::RemoveAllChildren() {
+  while (firstChild_) firstChild_->Destroy();
+}
+
+void VentriloElement::Discard() {
   while (VentriloElement* child = firstChild_) {
-    RemoveChild(child);
-    child->Destroy();
+    Unlink(child);
+    child->Discard();
   }
+  if (parent_) parent_->Unlink(this);
+  delete this;
 }
 
 bool VentriloElement::SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
