@@ -92,8 +92,6 @@ void Chorister::Shutdown() {
   {
     CWinLock lock(&lock_, true);
     ReleaseTable(pending_);
-    // The instance elements go the normal way, while the types still exist:
-    // scripts see each closed and leaving event, and nothing outlives the module.
     DestroyInstances();
   }
   if (ScriptHost* host = ModuleGlobals::Host)
@@ -238,8 +236,10 @@ void Chorister::DestroyTypes() {
   }
 }
 
+// Silently: events are raised only inside a pulse, and the scripts that would
+// handle these are being torn down with the host's session.
 void Chorister::DestroyInstances() {
   const auto& clients = VentriloInstance::ClientMap();
   while (!clients.empty())
-    clients.begin()->second->Destroy();
+    clients.begin()->second->Discard();
 }
