@@ -12,6 +12,7 @@
 #include "platform/sim/SimThread.h"
 #include "platform/sim/SimWindow.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -26,6 +27,8 @@ class Desktop {
 
   Recorder& Recording() { return recorder_; }
   Faults& Injected() { return faults_; }
+  // References on the process's loaded image taken by GetModuleHandleExA.
+  std::atomic<int>& ModuleReferences() { return moduleReferences_; }
 
   DWORD HostProcessID() const { return hostId_; }
   DWORD CreateProcess();
@@ -84,6 +87,7 @@ class Desktop {
 
   Recorder recorder_;
   Faults faults_;
+  std::atomic<int> moduleReferences_{0};
   DWORD hostId_ = 0;
   mutable std::mutex mutex_;
   DWORD nextProcessId_ = 1000;
