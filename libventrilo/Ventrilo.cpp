@@ -10,6 +10,9 @@
 
 namespace {
 
+// Walks of one capture at most, the first included, when items go missing.
+constexpr int kConfirmingWalks = 3;
+
 struct Capture {
   Snapshot* snapshot;
   bool answered;
@@ -88,24 +91,28 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
   if (snapshot == nullptr)
     return false;
   std::vector<std::uint32_t> keys = KeysOf(snapshot);
-  const std::vector<std::uint32_t> missing = Missing(shownKeys_, keys);
-  if (!missing.empty()) {
-    // Items that the last snapshot showed are missing. They may have left, or
-    // the client moved or deleted items under the walk (a moved item is
-    // deleted and inserted again, possibly where the walk has already been):
-    // the walk is repeated, and only items missing from both walks count as
-    // gone. A second walk that misses more than the first did is no true
-    // picture either, and this cycle has no snapshot.
+  std::vector<std::uint32_t> missing = Missing(shownKeys_, keys);
+  // Items that the last snapshot showed are missing. They may have left, or
+  // the client moved or deleted items under the walk (a moved item is
+  // deleted and inserted again, possibly where the walk has already been,
+  // and a deleted item ends its list early): the walk is repeated until one
+  // misses nothing that the walk before it did not miss too, so that only
+  // items missing from two walks in a row count as gone. When no walk
+  // confirms the one before, this cycle has no snapshot.
+  bool confirmed = missing.empty();
+  for (int walk = 1; !confirmed && walk < kConfirmingWalks; ++walk) {
     snapshot->Release();
     snapshot = CaptureOnce();
     if (snapshot == nullptr)
       return false;
     keys = KeysOf(snapshot);
-    const std::vector<std::uint32_t> stillMissing = Missing(shownKeys_, keys);
-    if (!std::includes(missing.begin(), missing.end(), stillMissing.begin(), stillMissing.end())) {
-      snapshot->Release();
-      return false;
-    }
+    std::vector<std::uint32_t> stillMissing = Missing(shownKeys_, keys);
+    confirmed = std::includes(missing.begin(), missing.end(), stillMissing.begin(), stillMissing.end());
+    missing = std::move(stillMissing);
+  }
+  if (!confirmed) {
+    snapshot->Release();
+    return false;
   }
   shownKeys_ = std::move(keys);
   *out = snapshot;

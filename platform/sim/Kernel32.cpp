@@ -270,7 +270,7 @@ BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR, HMODULE* module) {
   if (module == nullptr)
     return Fail(ERROR_INVALID_PARAMETER);
   if ((flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) == 0)
-    Desktop::Get().ModuleReferences().fetch_add(1, std::memory_order_acq_rel);
+    Desktop::Get().AddModuleReference(1);
   *module = kTheModule;
   return TRUE;
 }
@@ -278,7 +278,7 @@ BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR, HMODULE* module) {
 BOOL WINAPI FreeLibrary(HMODULE module) {
   if (module != kTheModule)
     return Fail(ERROR_INVALID_HANDLE);
-  Desktop::Get().ModuleReferences().fetch_sub(1, std::memory_order_acq_rel);
+  Desktop::Get().AddModuleReference(-1);
   return TRUE;
 }
 

@@ -163,6 +163,9 @@ bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs) {
       count, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
-int ModuleReferences() { return Desktop::Get().ModuleReferences().load(std::memory_order_acquire); }
+bool AwaitModuleReferences(int count, DWORD timeoutMs) {
+  return Desktop::Get().AwaitModuleReferences(count,
+                                              std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+}
 
 }  // namespace sim

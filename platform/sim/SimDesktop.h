@@ -163,8 +163,8 @@ SIMWIN_API void HoldMessageBoxes(bool hold);
 // Waits until `count` boxes were shown since the last TakeMessageBoxes (open
 // or dismissed); false after `timeoutMs`.
 SIMWIN_API bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs);
-// References on the process's loaded image taken by GetModuleHandleExA and
-// not yet given back.
-SIMWIN_API int ModuleReferences();
+// Waits until the references on the process's loaded image taken by
+// GetModuleHandleExA and not given back number `count`; false after `timeoutMs`.
+SIMWIN_API bool AwaitModuleReferences(int count, DWORD timeoutMs);
 
 }  // namespace sim

@@ -94,7 +94,7 @@ TEST_F(TreeItemRead, Item_DeletedOneBoxAtATimeAndFalse) {
   ASSERT_TRUE(sim::AwaitMessageBoxes(1, kBoxTimeoutMs));
   sim::HoldMessageBoxes(false);
   ASSERT_TRUE(VentFailureBox::AwaitClosed(kBoxTimeoutMs));
-  EXPECT_EQ(sim::ModuleReferences(), 0) << "the box thread lets go of the module as it ends";
+  EXPECT_TRUE(sim::AwaitModuleReferences(0, kBoxTimeoutMs)) << "the box thread lets go of the module as it ends";
   const std::vector<sim::MessageBoxRecord> boxes = sim::TakeMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Treeview_GetItem failed");
@@ -107,7 +107,7 @@ TEST_F(TreeItemRead, Item_DeletedOneBoxAtATimeAndFalse) {
   EXPECT_FALSE(Read(carol, &info));
   EXPECT_TRUE(VentFailureBox::AwaitClosed(kBoxTimeoutMs));
   EXPECT_TRUE(sim::TakeMessageBoxes().empty());
-  EXPECT_EQ(sim::ModuleReferences(), 0);
+  EXPECT_TRUE(sim::AwaitModuleReferences(0, kBoxTimeoutMs));
 }
 
 // The client deletes an item after the walk found it and before it is read:
