@@ -1,6 +1,7 @@
 // The chorister-host command over a fake module: options, refusals, and a
 // script whose handlers run from the pulse, fail, and end the run.
 #include "tests/host/CommandResult.h"
+#include "tests/host/ErrorReports.h"
 
 #include <gtest/gtest.h>
 
@@ -77,16 +78,24 @@ TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
       "on('Host.OnStop', function() print('stopping') end)\n",
       "--module " + Fake("fake_module") + " --seconds 60");
   EXPECT_EQ(0, result.exitCode);
+  std::vector<std::string> reports;
+  for (const std::string& line : result.Lines()) {
+    ErrorReports::Add(reports, line);
+  }
   EXPECT_EQ((std::vector<std::string>{
                 "fake module initialised",
                 "the fake",
                 "queued\tthe fake\tfirst\t7",
-                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed",
+                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed\n"
+                    "stack traceback:\n"
+                    "\t[C]: in function 'error'\n"
+                    "\t" + scriptPath_ + ":3: in function <" + scriptPath_ + ":3>\n"
+                    "\t[C]: in ?",
                 "queued\tthe fake\tsecond\tnil",
                 "stopping",
                 "fake module shut down",
             }),
-            result.Lines());
+            reports);
 }
 
 TEST_F(HostCommand, ScriptErrorIsReportedAndTheRunGoesOn) {
