@@ -92,8 +92,9 @@ int DispatchProtected(lua_State* L) {
 }
 
 int CheckEvent(lua_State* L) {
-  const char* name = luaL_checkstring(L, 1);
-  int id = LuaScriptHost::From(L)->Events().Find(name);
+  std::size_t length = 0;
+  const char* name = luaL_checklstring(L, 1, &length);
+  int id = LuaScriptHost::From(L)->Events().Find(std::string_view(name, length));
   if (id < 0) {
     luaL_error(L, "unknown event '%s' (events() lists them)", name);
   }

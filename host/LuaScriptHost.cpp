@@ -70,7 +70,9 @@ int GlobalIndex(lua_State* L) {
     return 0;
   }
   LuaScriptHost* host = LuaScriptHost::From(L);
-  GlobalObjectResolver resolver = host->FindGlobal(lua_tostring(L, 2));
+  std::size_t length = 0;
+  const char* name = lua_tolstring(L, 2, &length);
+  GlobalObjectResolver resolver = host->FindGlobal(std::string_view(name, length));
   if (resolver == nullptr) {
     return 0;
   }
