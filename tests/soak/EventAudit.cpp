@@ -58,7 +58,7 @@ EventAudit::EventAudit(RecordingHost& host) : host_(host) {
     if (!element)
       dead_.push_back(text + " for id " + std::to_string(id) + ", which is not alive");
     else if (text == "LeavingInstance" && !element->GetParent())
-      dead_.push_back(text + " for id " + std::to_string(id) + ", which is already detached from its parent");
+      detached_.insert(id);
     events_.push_back({id, text});
     if (next) next(event);
     return 0;
@@ -70,6 +70,7 @@ EventAudit::~EventAudit() { host_.onFire = nullptr; }
 void EventAudit::Begin() {
   events_.clear();
   dead_.clear();
+  detached_.clear();
 }
 
 std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, const TreeExpectation& before,
@@ -89,7 +90,14 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
     const auto kept = idsAfter.find(key);
     const auto was = before.elements.find(key);
     if (kept == idsAfter.end() || was == before.elements.end()) {
-      expected[id] = {"LeavingInstance", "LeavingParent"};
+      const std::uint32_t parent = was == before.elements.end() ? 0 : was->second.parent;
+      const bool withParent = parent ? !idsAfter.contains(parent) : !after.online;
+      if (detachedSubtreeLeaves && withParent) {
+        expected[id] = {"LeavingParent", "LeavingInstance"};
+        detached_.erase(id);
+      } else {
+        expected[id] = {"LeavingInstance", "LeavingParent"};
+      }
     } else if (kept->second != id) {
       problems.push_back("key " + std::to_string(key) + " changed id from " + std::to_string(id) + " to " +
                          std::to_string(kept->second));
@@ -117,6 +125,8 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
 
 std::vector<std::string> EventAudit::Leftovers() const {
   std::vector<std::string> problems = dead_;
+  for (const std::uint32_t id : detached_)
+    problems.push_back("LeavingInstance for id " + std::to_string(id) + ", which is already detached from its parent");
   for (const Event& event : events_) {
     if (!event.claimed) problems.push_back(event.text + " for id " + std::to_string(event.id) + ", no element of a pass");
   }

@@ -21,6 +21,7 @@
 #include "tests/support/RecordingHost.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ class EventAudit {
 
   // Runs after the audit's own bookkeeping, as a script handler would.
   std::function<void(const RecordingHost::FiredEvent&)> next;
+  // Today an element that leaves together with its parent (the parent is
+  // destroyed, or the instance goes offline) is detached first: it raises
+  // leaving parent before leaving instance and has no Parent in between.
+  // While this is set, that is what such an element must raise.
+  bool detachedSubtreeLeaves = false;
 
  private:
   struct Event {
@@ -56,5 +62,7 @@ class EventAudit {
   RecordingHost& host_;
   std::vector<Event> events_;
   std::vector<std::string> dead_;
+  // Elements that raised leaving instance without a parent.
+  std::set<std::uint32_t> detached_;
   std::size_t total_ = 0;
 };
