@@ -21,33 +21,18 @@
 #include "module/QSModuleInterface.h"
 #include "platform/sim/SimDesktop.h"
 #include "tests/soak/EventAudit.h"
+#include "tests/soak/HeapInUse.h"
 #include "tests/soak/RosterModel.h"
-
-#include <malloc.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SOAK_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SOAK_UNDER_ASAN 1
-#endif
-#endif
-#ifdef SOAK_UNDER_ASAN
-#include <sanitizer/allocator_interface.h>
-#endif
-
 namespace {
 
 constexpr int kIdleEvery = 1000;
 constexpr int kIdleCycles = 10;
-// Identical idle cycles still differ by a few hundred bytes in use at their
-// end; a leak of a snapshot, an element or a record per cycle is far above this.
-constexpr std::size_t kHeapNoise = 1024;
 constexpr int kPlantAfter = 100;
 
 struct Settings {
@@ -79,14 +64,6 @@ bool Parse(int argc, char** argv, Settings* settings) {
       return false;
   }
   return true;
-}
-
-std::size_t HeapInUse() {
-#ifdef SOAK_UNDER_ASAN
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  return mallinfo2().uordblks;
-#endif
 }
 
 class Soak {
@@ -176,9 +153,11 @@ bool Soak::Idle() {
   }
   // The first idle cycle may still settle what the changes left (a table
   // handed over, a buffer grown); after it nothing may grow.
-  if (heap[kIdleCycles - 1] > heap[1] + kHeapNoise)
-    return Report("idle", {"the heap grew across idle cycles by " + std::to_string(heap[kIdleCycles - 1] - heap[1]) +
-                           " bytes"});
+  if (heap[kIdleCycles - 1] > heap[1]) {
+    std::string series;
+    for (const std::size_t bytes : heap) series += " " + std::to_string(bytes);
+    return Report("idle", {"the heap grew across idle cycles, bytes in use after each:" + series});
+  }
   return true;
 }
 
