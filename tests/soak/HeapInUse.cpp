@@ -10,7 +10,8 @@
 
 #ifdef SOAK_ASAN_COUNTS
 
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count; GCC ships no header declaring it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 std::size_t HeapInUse() { return __sanitizer_get_current_allocated_bytes(); }
 
