@@ -2,6 +2,7 @@
 
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
+#include "hostsdk/QSDeletableType.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -32,10 +33,11 @@ constexpr int kPauses = 3;
 
 Chorister* theModule = nullptr;
 
-// Creates a type, installs it, then links it to its parent type.
+// Creates a type, installs it, then links it to its parent type. The type is
+// made deletable through its slot 1, as the host would delete it.
 template <class Type>
 QSTypeDefinition* InstallType(ScriptHost* host, QSTypeDefinition* parent) {
-  QSTypeDefinition* type = new Type();
+  QSTypeDefinition* type = new QSDeletableType<Type>();
   host->InstallType(type);
   type->SetInheritance(parent);
   return type;
@@ -231,7 +233,7 @@ void Chorister::DestroyTypes() {
       continue;
     if (ScriptHost* host = ModuleGlobals::Host)
       host->UninstallType(*type);
-    delete *type;
+    (*type)->DeletingDestructor(QSTypeDefinition::kFreeMemory);
     *type = nullptr;
   }
 }
