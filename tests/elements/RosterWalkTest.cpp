@@ -1,8 +1,8 @@
 // A long random walk of one client's roster on the simulated desktop: users
 // join, leave, move and are renamed, channels come, go and move with their
 // subtrees, the client disconnects and reconnects, exits and starts again, and
-// now and then a handler throws. The test runs each polling cycle itself and
-// pulses after it; after every pass the element tree must be sound (the
+// now and then a handler throws. The test runs each polling cycle itself, after
+// one to six such steps, and pulses after it; after every pass the element tree must be sound (the
 // instance's own checker), must show exactly the client's roster, and the
 // events must tell a consistent story: every element arrives once and leaves
 // once, and leaves while it is still in its parent's children.
@@ -157,7 +157,7 @@ class RosterWalk : public ModuleFixture {
     const int roll = std::uniform_int_distribution<int>(0, 99)(random);
     const bool coin = std::uniform_int_distribution<int>(0, 1)(random) == 0;
     if (roll < 20) {
-      if (users < (coin ? 12u : 30u)) Join(AnyPlace());
+      if (users < (coin ? 10u : 20u)) Join(AnyPlace());
       else Leave(Any(false));
     } else if (roll < 36) {
       if (users > 4) Leave(Any(false));
@@ -167,7 +167,7 @@ class RosterWalk : public ModuleFixture {
     } else if (roll < 76) {
       Rename(coin || channels == 0 ? Any(false) : Any(true));
     } else if (roll < 82) {
-      if (channels < 10) {
+      if (channels < 6) {
         Node* channel = Add(AnyPlace(), true);
         standin::Channel shown;
         shown.entry.name = channel->name;
@@ -311,8 +311,10 @@ class RosterWalk : public ModuleFixture {
 TEST_F(RosterWalk, EveryPassLeavesASoundTreeShowingTheRoster) {
   const unsigned long steps = Setting("CHORISTER_WALK_STEPS", 100000);
   Pass();  // the instance opens
-  for (unsigned long step = 0; step < steps; ++step) {
-    Step();
+  // One to six changes a pass, as a client changes between two captures.
+  std::uniform_int_distribution<int> changes(1, 6);
+  for (unsigned long step = 0; step < steps;) {
+    for (int n = changes(random); n > 0 && step < steps; --n, ++step) Step();
     Pass();
     ASSERT_TRUE(Sound()) << "after step " << step << " (pass " << passes << ")";
   }
