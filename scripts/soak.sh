@@ -3,7 +3,7 @@
 # the module's element tree and events checked after every pass.
 #     scripts/soak.sh [MUTATIONS [PRESET]] [SOAK OPTION...]
 # MUTATIONS defaults to 1,000,000 and PRESET to default (asan for
-# AddressSanitizer; slower). The seed comes from SOAK_SEED, else from the
+# AddressSanitizer; slower). The random seed comes from SOAK_SEED, else from the
 # clock, and is printed, so a failure can be run again. Further options go to
 # the soak (tests/soak/Soak.cpp), e.g. --subtree-leaves. Runs at low priority.
 set -euo pipefail

@@ -8,7 +8,7 @@
 // once, and leaves while it is still in its parent's children.
 //
 // CHORISTER_WALK_STEPS sets the number of steps (default 100000), for a longer
-// run; CHORISTER_WALK_SEED the seed of the walk.
+// run; CHORISTER_WALK_SEED the random seed of the walk.
 #include <gtest/gtest.h>
 
 #include <algorithm>
