@@ -4,6 +4,7 @@
 # the DLL and programs need no MinGW runtime DLL beside them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -158,7 +158,6 @@ void VentriloElement::SetName(const char* text) {
   if (order) order->Renaming(this);
   name_ = text;
   if (order) order->Renamed(this);
-  renamedSinceLinked_ = true;
   RaiseNameChanged();
 }
 
@@ -225,7 +224,6 @@ void VentriloElement::AddChild(VentriloElement* child) {
   else
     firstChild_ = child;
   if (after) after->previous_ = child;
-  child->renamedSinceLinked_ = false;
   RaiseJoinedParent(child);
 }
 
@@ -236,8 +234,8 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
   return true;
 }
 
-// The detached child keeps no links, so a later Destroy() does not detach it
-// (and raise "Ventrilo.OnLeavingParent") a second time.
+// The detached child keeps no links: it belongs nowhere until AddChild places
+// it again, and a Destroy() of it does not detach it a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
   if (siblingOrder_) siblingOrder_->Unlinking(child);
   if (child->next_) child->next_->previous_ = child->previous_;
@@ -252,11 +250,20 @@ void VentriloElement::Unlink(VentriloElement* child) {
 
 bool VentriloElement::IsLinked() const { return parent_ && (previous_ || parent_->firstChild_ == this); }
 
+// Each child is destroyed while still linked, so it raises its leaving events
+// with its parent in place, exactly as an element that leaves alone does, and
+// detaches itself last.
 void VentriloElement::RemoveAllChildren() {
+  while (firstChild_) firstChild_->Destroy();
+}
+
+void VentriloElement::Discard() {
   while (VentriloElement* child = firstChild_) {
-    RemoveChild(child);
-    child->Destroy();
+    Unlink(child);
+    child->Discard();
   }
+  if (parent_) parent_->Unlink(this);
+  delete this;
 }
 
 bool VentriloElement::SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {

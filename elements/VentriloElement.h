@@ -72,9 +72,11 @@ class VentriloElement {
 
   // The leaving event of the element's kind; raised first thing in Destroy().
   virtual int RaiseLeavingInstance();
-  // Raises the leaving events, destroys the children (each before its own
-  // "left parent"), detaches from the parent and deletes the element. Leaving
-  // events therefore come top-down.
+  // Raises "Ventrilo.OnLeavingInstance" (for an instance "OnInstanceClosed")
+  // while the element is fully linked, destroys the children the same way,
+  // then detaches from the parent ("Ventrilo.OnLeavingParent") and deletes the
+  // element. So every element of a subtree raises its leaving event with its
+  // parent in place, top-down, and its "left parent" after its children are gone.
   virtual void Destroy();
   // The element's own script type (null before the module's Initialize).
   virtual QSTypeDefinition* GetScriptType() const = 0;
@@ -138,8 +140,12 @@ class VentriloElement {
   // detaches it; the child keeps no parent or sibling links. False, with no
   // event, when `child` is not a child of this element.
   bool RemoveChild(VentriloElement* child);
-  // Detaches and destroys every child, first to last.
+  // Destroys every child, first to last (see Destroy).
   void RemoveAllChildren();
+  // Deletes the element and its subtree without raising anything: for the
+  // module's shutdown, when the scripts that would handle the events are
+  // being torn down.
+  void Discard();
 
   // Asks the client's tree view to select the element's item. False without a
   // tree item, when the client refuses, or when it does not answer in time.
@@ -181,8 +187,6 @@ class VentriloElement {
   void Arrive(std::uint32_t pass, ITreeItem* item);
 
  private:
-  friend class VentriloInstance;  // its tree checker reads the link bookkeeping
-
   // Sends one message to the instance's tree view, bounded so that a hung
   // client cannot stall the host's main thread. False when it was not handled.
   bool SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
@@ -206,9 +210,6 @@ class VentriloElement {
   std::string comment_;
   std::string commentURL_;
   std::uint16_t rankID_ = 0;
-  // Set when the name changed after the element was linked: sibling order
-  // reflects names at insertion, so the tree checker skips such a chain.
-  bool renamedSinceLinked_ = false;
   std::string rank_;
   std::uint32_t flags_ = 0;
   std::uint32_t pass_;

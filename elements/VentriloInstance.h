@@ -79,11 +79,11 @@ class VentriloInstance : public VentriloElement {
   int RaiseOnline();
   int RaiseOffline();
 
-  // Checks the tree's bookkeeping: links agree both ways, every element names
-  // this instance and its parent, the item map holds exactly the keyed
-  // elements, sibling order follows names where no sibling was renamed, and Me
-  // and Selection name live elements of this tree. ApplySnapshot asserts it in
-  // debug builds.
+  // Checks the tree's bookkeeping: links agree both ways (parent and child,
+  // next and previous, first child without previous), there is no cycle, every
+  // element names this instance and is registered under its id, the item map
+  // holds exactly the keyed elements, and Me and Selection name live elements
+  // of this tree. ApplySnapshot asserts it in debug builds.
   bool CheckTree() const;
 
   int RaiseLeavingInstance() override;

@@ -58,6 +58,8 @@ int DispatchProtected(lua_State* L) {
     lua_rawseti(L, -2, i);
   }
   int snapshot = lua_gettop(L);
+  lua_pushcfunction(L, LuaScriptHost::ErrorTextWithTraceback);
+  int messageHandler = lua_gettop(L);
   for (int i = 1; i <= count; ++i) {
     lua_rawgeti(L, snapshot, i);
     bool removed = lua_getfield(L, -1, kRemoved) != LUA_TNIL;
@@ -76,11 +78,10 @@ int DispatchProtected(lua_State* L) {
     for (int a = 0; a < request->argumentCount; ++a) {
       PushArgument(L, request->arguments[a]);
     }
-    if (lua_pcall(L, 1 + request->argumentCount, 0, 0) == LUA_OK) {
+    if (lua_pcall(L, 1 + request->argumentCount, 0, messageHandler) == LUA_OK) {
       ++request->succeeded;
     } else {
-      // The message is taken first: converting it may raise, and nothing with
-      // a destructor may be alive then.
+      // The message handler has made the error a text with its traceback.
       const char* message = lua_tostring(L, -1);
       const std::string& name = request->table->Names()[static_cast<std::size_t>(request->id)];
       LuaScriptHost::From(L)->ReportError("error in a handler of " + name, message);
@@ -91,8 +92,9 @@ int DispatchProtected(lua_State* L) {
 }
 
 int CheckEvent(lua_State* L) {
-  const char* name = luaL_checkstring(L, 1);
-  int id = LuaScriptHost::From(L)->Events().Find(name);
+  std::size_t length = 0;
+  const char* name = luaL_checklstring(L, 1, &length);
+  int id = LuaScriptHost::From(L)->Events().Find(std::string_view(name, length));
   if (id < 0) {
     luaL_error(L, "unknown event '%s' (events() lists them)", name);
   }

@@ -7,8 +7,16 @@ class HostOptions {
  public:
   enum class Desktop { Demo, None };
 
+#ifdef _WIN32
+  // The demo desktop is the simulated one, which only the Linux build has; on
+  // Windows the host watches the real clients.
+  static constexpr bool kHasDemoDesktop = false;
+#else
+  static constexpr bool kHasDemoDesktop = true;
+#endif
+
   // Defaults: the bundled demo script, the module built beside the host, a run
-  // of 20 seconds on the demo desktop, echo off.
+  // of 20 seconds on the demo desktop where there is one, echo off.
   HostOptions(std::string defaultScript, std::string defaultModule);
 
   // Parses the arguments after the program name. False with `error` set for an
@@ -31,6 +39,6 @@ class HostOptions {
   std::string module_;
   double seconds_ = 20;
   bool echo_ = false;
-  Desktop desktop_ = Desktop::Demo;
+  Desktop desktop_ = kHasDemoDesktop ? Desktop::Demo : Desktop::None;
   bool help_ = false;
 };

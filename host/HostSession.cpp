@@ -1,6 +1,6 @@
 #include "host/HostSession.h"
 
-#include "host/DemoDesktop.h"
+#include "host/Interrupt.h"
 #include "host/LuaScriptHost.h"
 #include "host/ModuleLibrary.h"
 
@@ -9,12 +9,43 @@
 #include <optional>
 #include <thread>
 
+#ifdef _WIN32
+// Windows has no simulated desktop, and the options refuse --desktop demo there.
+namespace {
+struct DemoDesktop {
+  explicit DemoDesktop(std::chrono::milliseconds) {}
+  void Advance(std::chrono::milliseconds) {}
+};
+}  // namespace
+#else
+#include "host/DemoDesktop.h"
+#endif
+
+namespace {
+
+// Routes interrupts to a script host for as long as it lives.
+class InterruptWatch {
+ public:
+  explicit InterruptWatch(LuaScriptHost& host) { Interrupt::Watch(&host); }
+  ~InterruptWatch() { Interrupt::Watch(nullptr); }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+};
+
+}  // namespace
+
 HostSession::HostSession(const HostOptions& options, Console& console) : options_(options), console_(console) {}
 
-int HostSession::Run(const std::atomic<bool>& interrupted) {
+int HostSession::Run() {
   using Clock = std::chrono::steady_clock;
   if (!std::ifstream(options_.Script()).good()) {
     console_.Error("chorister-host: cannot read the script " + options_.Script());
+    return 1;
+  }
+  LuaScriptHost host(console_);
+  InterruptWatch watch(host);
+  // A script that does not compile ends the run before anything starts.
+  if (!host.LoadFile(options_.Script())) {
     return 1;
   }
   auto runLength = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.Seconds()));
@@ -30,7 +61,6 @@ int HostSession::Run(const std::atomic<bool>& interrupted) {
     return 1;
   }
   QSModuleInterface* module = library.Interface();
-  LuaScriptHost host(console_);
   if (!module->Initialize(&host)) {
     console_.Error("chorister-host: module " + options_.Module() + " failed to initialise");
     return 1;
@@ -38,12 +68,12 @@ int HostSession::Run(const std::atomic<bool>& interrupted) {
   if (options_.Echo()) {
     host.RunString("Ventrilo:SetEventSpam(true)", "=--echo");
   }
-  host.RunFile(options_.Script());
+  host.RunLoaded();
 
   const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / kPulsesPerSecond;
   const Clock::time_point start = Clock::now();
   Clock::time_point next = start;
-  while (!interrupted.load() && !host.StopRequested()) {
+  while (!Interrupt::Requested() && !host.StopRequested()) {
     Clock::duration elapsed = Clock::now() - start;
     if (runLength.count() > 0 && elapsed >= runLength) {
       break;
@@ -57,6 +87,8 @@ int HostSession::Run(const std::atomic<bool>& interrupted) {
     next = std::max(next + tick, Clock::now());
     std::this_thread::sleep_until(next);
   }
+  // The interrupt has ended the run; the Host.OnStop handlers still run.
+  host.ClearInterrupt();
   host.NotifyStop();
   module->Shutdown();
   return 0;

@@ -6,18 +6,17 @@
 #include "host/Console.h"
 #include "host/HostOptions.h"
 
-#include <atomic>
-
 class HostSession {
  public:
   static constexpr int kPulsesPerSecond = 60;
 
   HostSession(const HostOptions& options, Console& console);
 
-  // The process's exit code: 0 after a run (script errors are reported, not
-  // fatal), 1 when the script cannot be read or the module cannot be loaded or
-  // initialised. `interrupted` ends the run early, as stop() does.
-  int Run(const std::atomic<bool>& interrupted);
+  // The process's exit code: 0 after a run (errors while the script runs are
+  // reported, not fatal), 1 when the script cannot be read or compiled or the
+  // module cannot be loaded or initialised. An interrupt (Interrupt) ends the
+  // run early, as stop() does.
+  int Run();
 
  private:
   const HostOptions& options_;

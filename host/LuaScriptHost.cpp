@@ -12,21 +12,29 @@
 
 namespace {
 
+// Loads a text, or the file `name` when `code` is null, and leaves the
+// compiled chunk on the stack. A load error is raised as the error message.
 struct Chunk {
   const char* code;
   std::size_t size;
   const char* name;
 };
 
-int RunProtected(lua_State* L) {
+int LoadProtected(lua_State* L) {
   const Chunk* chunk = static_cast<const Chunk*>(lua_touserdata(L, 1));
   int status = chunk->code == nullptr ? luaL_loadfilex(L, chunk->name, "t")
                                       : luaL_loadbufferx(L, chunk->code, chunk->size, chunk->name, "t");
   if (status != LUA_OK) {
     return lua_error(L);
   }
-  lua_call(L, 0, 0);
-  return 0;
+  return 1;
+}
+
+// The hook an interrupt sets: it clears itself and raises, so the script
+// running stops at its next instruction, as in lua.c.
+void StopScript(lua_State* L, lua_Debug*) {
+  lua_sethook(L, nullptr, 0, 0);
+  luaL_error(L, "interrupted!");
 }
 
 // print(...): the values as tostring gives them, separated by tabs, as one
@@ -62,7 +70,9 @@ int GlobalIndex(lua_State* L) {
     return 0;
   }
   LuaScriptHost* host = LuaScriptHost::From(L);
-  GlobalObjectResolver resolver = host->FindGlobal(lua_tostring(L, 2));
+  std::size_t length = 0;
+  const char* name = lua_tolstring(L, 2, &length);
+  GlobalObjectResolver resolver = host->FindGlobal(std::string_view(name, length));
   if (resolver == nullptr) {
     return 0;
   }
@@ -106,7 +116,11 @@ lua_State* NewState(LuaScriptHost* host) {
 void LuaScriptHost::StateCloser::operator()(lua_State* L) const { lua_close(L); }
 
 LuaScriptHost::LuaScriptHost(Console& console)
-    : console_(console), state_(NewState(this)), active_(state_.get()), events_(state_.get()) {
+    : console_(console),
+      state_(NewState(this)),
+      active_(state_.get()),
+      events_(state_.get()),
+      loadedRef_(LUA_NOREF) {
   lua_State* L = state_.get();
   lua_pushcfunction(L, OpenProtected);
   if (lua_pcall(L, 0, 0, 0) != LUA_OK) {
@@ -185,6 +199,11 @@ int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 
 
 int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments,
                              ObjectRef* context) {
+  // After Host.OnStop the scripts have said goodbye: what the module still
+  // raises (while it shuts down, say) reaches no handler.
+  if (stopped_) {
+    return 0;
+  }
   return events_.Fire(active_, eventId, context, argumentCount, arguments);
 }
 
@@ -206,28 +225,94 @@ bool LuaScriptHost::MatchFilter(FilterHandle filter, ObjectRef* object, unsigned
 
 void LuaScriptHost::ReleaseFilter(FilterHandle filter) { filters_.Release(active_, filter); }
 
-bool LuaScriptHost::RunChunk(const char* code, std::size_t size, const char* name) {
+int LuaScriptHost::ErrorText(lua_State* L) {
+  if (lua_type(L, 1) != LUA_TSTRING && lua_type(L, 1) != LUA_TNUMBER) {
+    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING) {
+      return 1;
+    }
+    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    return 1;
+  }
+  lua_settop(L, 1);
+  return 1;
+}
+
+int LuaScriptHost::ErrorTextWithTraceback(lua_State* L) {
+  ErrorText(L);
+  luaL_traceback(L, L, lua_tostring(L, -1), 1);
+  return 1;
+}
+
+bool LuaScriptHost::Load(const char* code, std::size_t size, const char* name) {
   lua_State* L = state_.get();
   Chunk chunk{code, size, name};
-  lua_pushcfunction(L, RunProtected);
+  lua_pushcfunction(L, ErrorText);
+  lua_pushcfunction(L, LoadProtected);
   lua_pushlightuserdata(L, &chunk);
-  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
+  bool loaded = lua_pcall(L, 1, 1, -3) == LUA_OK;
+  if (!loaded) {
+    ReportError("script error", lua_tostring(L, -1));
+  }
+  lua_remove(L, -2);
+  return loaded;
+}
+
+bool LuaScriptHost::CallLoaded() {
+  lua_State* L = state_.get();
+  lua_pushcfunction(L, ErrorText);
+  lua_insert(L, -2);
+  bool ran = lua_pcall(L, 0, 0, -2) == LUA_OK;
+  if (!ran) {
     ReportError("script error", lua_tostring(L, -1));
     lua_pop(L, 1);
+  }
+  lua_pop(L, 1);
+  return ran;
+}
+
+bool LuaScriptHost::LoadFile(const std::string& path) {
+  if (!Load(nullptr, 0, path.c_str())) {
+    lua_pop(state_.get(), 1);
     return false;
   }
+  luaL_unref(state_.get(), LUA_REGISTRYINDEX, loadedRef_);
+  loadedRef_ = luaL_ref(state_.get(), LUA_REGISTRYINDEX);
   return true;
 }
 
-bool LuaScriptHost::RunFile(const std::string& path) { return RunChunk(nullptr, 0, path.c_str()); }
-
-bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkName) {
-  return RunChunk(code.data(), code.size(), chunkName.c_str());
+bool LuaScriptHost::RunLoaded() {
+  lua_State* L = state_.get();
+  if (lua_rawgeti(L, LUA_REGISTRYINDEX, loadedRef_) != LUA_TFUNCTION) {
+    lua_pop(L, 1);
+    return false;
+  }
+  luaL_unref(L, LUA_REGISTRYINDEX, loadedRef_);
+  loadedRef_ = LUA_NOREF;
+  return CallLoaded();
 }
 
-void LuaScriptHost::NotifyPulse() { events_.Fire(state_.get(), pulseEvent_, nullptr, 0, nullptr); }
+bool LuaScriptHost::RunFile(const std::string& path) { return LoadFile(path) && RunLoaded(); }
 
-void LuaScriptHost::NotifyStop() { events_.Fire(state_.get(), stopEvent_, nullptr, 0, nullptr); }
+bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkName) {
+  if (!Load(code.data(), code.size(), chunkName.c_str())) {
+    lua_pop(state_.get(), 1);
+    return false;
+  }
+  return CallLoaded();
+}
+
+void LuaScriptHost::Interrupt() {
+  lua_sethook(state_.get(), StopScript, LUA_MASKCALL | LUA_MASKRET | LUA_MASKLINE | LUA_MASKCOUNT, 1);
+}
+
+void LuaScriptHost::ClearInterrupt() { lua_sethook(state_.get(), nullptr, 0, 0); }
+
+void LuaScriptHost::NotifyPulse() { FireEvent(pulseEvent_, 0, 0, nullptr, nullptr); }
+
+void LuaScriptHost::NotifyStop() {
+  FireEvent(stopEvent_, 0, 0, nullptr, nullptr);
+  stopped_ = true;
+}
 
 const BuiltinType* LuaScriptHost::Builtin(const QSTypeDefinition* type) const {
   for (const BuiltinType* builtin : {&string_, &uint_, &bool_}) {

@@ -51,11 +51,25 @@ class LuaScriptHost final : public ScriptHost {
   bool MatchFilter(FilterHandle filter, ObjectRef* object, unsigned char* matched) override;
   void ReleaseFilter(FilterHandle filter) override;
 
-  // Runs a script file or a text. A load or run error is reported; false then.
+  // Compiles a script file for RunLoaded. A load error (no such file, a
+  // directory, a syntax error) is reported; false then.
+  bool LoadFile(const std::string& path);
+  // Runs what LoadFile compiled, once. A run error is reported; false then
+  // (and when nothing is loaded).
+  bool RunLoaded();
+  // Loads and runs a script file or a text. A load or run error is reported;
+  // false then.
   bool RunFile(const std::string& path);
   bool RunString(const std::string& code, const std::string& chunkName);
   void NotifyPulse();
+  // Runs the Host.OnStop handlers; after them no event reaches a handler.
   void NotifyStop();
+  // Makes the script that runs now, or the next one to run, raise
+  // "interrupted!" at its next instruction. Safe in a signal handler and from
+  // another thread, as lua_sethook is.
+  void Interrupt();
+  // Withdraws an interrupt that no script has met yet.
+  void ClearInterrupt();
   // A script called stop().
   bool StopRequested() const { return stopRequested_; }
 
@@ -72,6 +86,10 @@ class LuaScriptHost final : public ScriptHost {
   EventTable& Events() { return events_; }
   FilterTable& Filters() { return filters_; }
   void RequestStop() { stopRequested_ = true; }
+  // Message handlers for lua_pcall: the error as a text (through __tostring
+  // when it has one), and that text with a traceback.
+  static int ErrorText(lua_State* L);
+  static int ErrorTextWithTraceback(lua_State* L);
   // "<what>: <message>" on the console's error stream.
   void ReportError(std::string_view what, const char* message);
   Console& GetConsole() { return console_; }
@@ -81,8 +99,11 @@ class LuaScriptHost final : public ScriptHost {
     void operator()(lua_State* L) const;
   };
 
-  // Loads and runs a text, or the file `name` when `code` is null.
-  bool RunChunk(const char* code, std::size_t size, const char* name);
+  // Compiles a text, or the file `name` when `code` is null, and pushes the
+  // chunk, or the reported error message (false then).
+  bool Load(const char* code, std::size_t size, const char* name);
+  // Runs the chunk on top of the stack and pops it.
+  bool CallLoaded();
 
   Console& console_;
   BuiltinType string_{BuiltinType::Kind::String};
@@ -96,5 +117,7 @@ class LuaScriptHost final : public ScriptHost {
   FilterTable filters_;
   int pulseEvent_;
   int stopEvent_;
+  int loadedRef_;
   bool stopRequested_ = false;
+  bool stopped_ = false;
 };

@@ -1,7 +1,7 @@
-// A module loaded with the system's dynamic loader: its exports checked, its
-// interface object created for the host's interface version. Closing unloads
-// the library (the module destroys its object then), so the module must have
-// been shut down before.
+// A module loaded with the system's loader (LoadLibraryA on Windows, dlopen
+// elsewhere): its exports checked, its interface object created for the host's
+// interface version. Closing unloads the library (the module destroys its
+// object then), so the module must have been shut down before.
 #pragma once
 
 #include "module/QSModuleInterface.h"
@@ -23,6 +23,13 @@ class ModuleLibrary {
   QSModuleInterface* Interface() const { return interface_; }
   const std::string& Error() const { return error_; }
   void Close();
+
+  // The folder of the running host executable, with forward slashes.
+  static std::string HostFolder();
+  // The module built with the host: chorister.dll beside the host (as in the
+  // Windows bundle) or in ../lib (the build tree) on Windows, ../lib/chorister.so
+  // elsewhere.
+  static std::string DefaultPath();
 
  private:
   bool Fail(const std::string& error);

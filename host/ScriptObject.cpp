@@ -56,6 +56,33 @@ int RaiseUnknown(lua_State* L, const char* name, QSTypeDefinition* type) {
   return luaL_error(L, "'%s' is not a member or method of %s", name, type->GetName());
 }
 
+// A type that can no longer turn its object into text has lost what the
+// object stood for (an element that has left, say). A member or method that
+// failed on such an object raises, so that a script does not take the failure
+// for an answer about a live one.
+void CheckAvailable(lua_State* L, QSTypeDefinition* type, std::uintptr_t data) {
+  char text[kTextSize];
+  LuaScriptHost* host = LuaScriptHost::From(L);
+  lua_State* outer = host->Enter(L);
+  bool available = type->ToText(data, text, sizeof text);
+  host->Leave(outer);
+  if (!available) {
+    luaL_error(L, "%s no longer available", type->GetName());
+  }
+}
+
+// The string at `index`, or null when the value there is no string or holds a
+// zero byte: the module takes zero-terminated texts, so such a string would
+// reach it cut short.
+const char* WholeString(lua_State* L, int index) {
+  if (lua_type(L, index) != LUA_TSTRING) {
+    return nullptr;
+  }
+  std::size_t length = 0;
+  const char* text = lua_tolstring(L, index, &length);
+  return std::strlen(text) == length ? text : nullptr;
+}
+
 // Collects the Lua values from `first` to the top as texts for the module:
 // strings as they are, numbers in Lua's own text form, booleans as "true" or
 // "false". The texts live on the Lua stack until the caller returns.
@@ -69,6 +96,11 @@ int CollectArguments(lua_State* L, int first, const char** arguments) {
     int index = first + i;
     switch (lua_type(L, index)) {
       case LUA_TSTRING:
+        arguments[i] = WholeString(L, index);
+        if (arguments[i] == nullptr) {
+          luaL_argerror(L, index, "string with a zero byte (texts end at the first one)");
+        }
+        break;
       case LUA_TNUMBER:
         arguments[i] = lua_tostring(L, index);
         break;
@@ -108,6 +140,9 @@ int Call(lua_State* L) {
   int result = method ? type->CallMethod(self->ref.Data, name, count, list)
                       : type->GetMember(self->ref.Data, name, count, list, &out);
   host->Leave(outer);
+  if (result != 1) {
+    CheckAvailable(L, type, self->ref.Data);
+  }
   if (result < 0) {
     return RaiseUnknown(L, name, type);
   }
@@ -122,8 +157,15 @@ int Call(lua_State* L) {
 }
 
 // Ventrilo[3]: the binding's resolver with the index as its one argument.
+// Only integers index (Ventrilo[2.0] is Ventrilo[2]); Ventrilo[1.9] is nil.
 int IndexGlobal(lua_State* L, ScriptObject* self) {
-  lua_pushvalue(L, 2);
+  int isInteger = 0;
+  lua_Integer number = lua_tointegerx(L, 2, &isInteger);
+  if (!isInteger) {
+    lua_pushnil(L);
+    return 1;
+  }
+  lua_pushinteger(L, number);
   const char* index = lua_tostring(L, -1);
   LuaScriptHost* host = LuaScriptHost::From(L);
   lua_State* outer = host->Enter(L);
@@ -138,16 +180,19 @@ int IndexGlobal(lua_State* L, ScriptObject* self) {
   return 1;
 }
 
+// obj.Name: the member's value, a function for a method; nil for a member that
+// failed and for a name no type in the chain knows, so that  if obj.Join then
+// tests for a member.
 int Index(lua_State* L) {
   ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
   if (self->resolver != nullptr && lua_type(L, 2) == LUA_TNUMBER) {
     return IndexGlobal(L, self);
   }
-  const char* name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : luaL_tolstring(L, 2, nullptr);
-  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::PushMember(L, 1, name, false) == 1) {
-    return 1;
+  const char* name = WholeString(L, 2);
+  if (name == nullptr || ScriptObject::PushMember(L, 1, name, false) == 0) {
+    lua_pushnil(L);
   }
-  return RaiseUnknown(L, name, LiveType(L, self));
+  return 1;
 }
 
 int NewIndex(lua_State* L) {
@@ -263,6 +308,7 @@ int ScriptObject::PushMember(lua_State* L, int objectIndex, const char* name, bo
   if (result == 1) {
     PushValue(L, out);
   } else {
+    CheckAvailable(L, type, self->ref.Data);
     lua_pushnil(L);
   }
   return 1;

@@ -33,6 +33,7 @@ struct ScriptObject {
   // that takes arguments. With `bind` that function carries the object, so it
   // is called without it (as in queries: GetMetadata("tag")). Returns 0 and
   // pushes nothing when no type in the object's chain knows the name; raises
-  // when the object's type was uninstalled.
+  // when the object's type was uninstalled, and when the member failed because
+  // the object is no longer available.
   static int PushMember(lua_State* L, int objectIndex, const char* name, bool bind);
 };

@@ -11,7 +11,9 @@ template <class T>
 class CIndex {
  public:
   CIndex() = default;
-  virtual ~CIndex() { Free(slots_); }
+  // Not virtual: the table holds the allocator's two operations only, as in the
+  // host's SDK, and an index is never deleted through a base pointer.
+  ~CIndex() { Free(slots_); }
 
   CIndex(const CIndex&) = delete;
   CIndex& operator=(const CIndex&) = delete;

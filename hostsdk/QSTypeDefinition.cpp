@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 // The member side and the method side keep the same bookkeeping: a slot index
 // whose used slots hold the head of one name's chain of records, a map from
@@ -114,6 +115,17 @@ QSTypeDefinition::QSTypeDefinition(const char* name) {
 QSTypeDefinition::~QSTypeDefinition() {
   Members().Clear();
   Methods().Clear();
+}
+
+void* QSTypeDefinition::DeletingDestructor(unsigned flags) {
+  this->~QSTypeDefinition();
+  return FreeDestroyed(this, flags);
+}
+
+void* QSTypeDefinition::FreeDestroyed(void* object, unsigned flags) {
+  if (flags & kFreeMemory)
+    ::operator delete(object);
+  return object;
 }
 
 bool QSTypeDefinition::ParseValue(std::uintptr_t*, const char*) { return false; }

@@ -3,6 +3,7 @@
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/ReadRemoteString.h"
 #include "libventrilo/TreeItemInfo.h"
+#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "libventrilo/VentSendMessage.h"
 
@@ -29,15 +30,22 @@ T FieldAt(const unsigned char* record, std::size_t offset) {
   return value;
 }
 
-// Places `request` in the item buffer and sends TVM_GETITEMA for it.
-bool RequestItem(HWND tree, VentRemoteBuffer* itemBuffer, const TVITEMA& request, LRESULT* answer) {
+// Places `request` in the item buffer and sends TVM_GETITEMA for it. A
+// request that went unanswered stays queued in the client, which answers it
+// into the buffers whenever it wakes: they are abandoned, never reused.
+bool RequestItem(HWND tree, VentRemoteMemory* memory, const TVITEMA& request, LRESULT* answer) {
+  VentRemoteBuffer* itemBuffer = memory->GetItemBuffer();
   itemBuffer->Write(&request, sizeof request);
-  return VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer);
+  if (VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer))
+    return true;
+  memory->Abandon();
+  return false;
 }
 
 }  // namespace
 
-bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered) {
+bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered,
+                  bool* itemGone) {
   VentRemoteBuffer* itemBuffer = memory->GetItemBuffer();
   VentRemoteBuffer* textBuffer = memory->GetTextBuffer();
   // The tree view writes the structure and the text at whatever address it is
@@ -52,7 +60,7 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   request.pszText = reinterpret_cast<LPSTR>(textBuffer->GetAddress());
   request.cchTextMax = static_cast<int>(textBuffer->GetSize());
   LRESULT answer = 0;
-  if (!RequestItem(tree, itemBuffer, request, &answer)) {
+  if (!RequestItem(tree, memory, request, &answer)) {
     *answered = false;
     return false;
   }
@@ -67,12 +75,14 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   request = {};
   request.mask = TVIF_IMAGE | TVIF_PARAM;
   request.hItem = item;
-  if (!RequestItem(tree, itemBuffer, request, &answer)) {
+  if (!RequestItem(tree, memory, request, &answer)) {
     *answered = false;
     return false;
   }
   if (answer == 0) {
-    MessageBoxA(nullptr, "Treeview_GetItem failed", "error", MB_OK);
+    VentFailureBox::Show("Treeview_GetItem failed", "error");
+    if (itemGone != nullptr)
+      *itemGone = true;
     return false;
   }
   itemBuffer->Read(&request, sizeof request);

@@ -14,7 +14,11 @@ struct TreeItemInfo;
 // Returns true when the image, the item data and the client's record were all
 // read; on false `info` holds what was read before the failure, and the icon id
 // stays -1 whenever the image was not obtained. An item the tree view no longer
-// knows is shown in a modal "Treeview_GetItem failed" box. When the tree view
-// did not answer at all (see VentSendMessage), `*answered` becomes false and
-// the result is false; otherwise `*answered` is left as it was.
-bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered);
+// knows is reported in a "Treeview_GetItem failed" box (VentFailureBox: it
+// does not hold up the caller) and, when `itemGone` is given, by setting
+// `*itemGone`. When the tree view did not answer at all (see VentSendMessage),
+// `*answered` becomes false and the result is false; otherwise `*answered` is
+// left as it was. An unanswered request may still be answered later, into the
+// buffers it named, so `memory` then abandons them (VentRemoteMemory::Abandon).
+bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered,
+                  bool* itemGone = nullptr);

@@ -106,8 +106,15 @@ bool Snapshot::CaptureWindow(HWND window) {
   // latter answers the system-stored title without asking the control.
   char text[kTextSize] = "";
   LRESULT length = 0;
-  if (!VentSendMessage(window, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text), &length))
-    return false;
+  if (!VentSendMessage(window, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text), &length)) {
+    // A control the client destroyed meanwhile reads as empty text (and, its
+    // class gone with it, is passed over); one that is there and does not
+    // answer means the client stopped answering.
+    if (IsWindow(window))
+      return false;
+    controlVanished_ = true;
+    text[0] = 0;
+  }
   text[kTextSize - 1] = 0;
   // The real class: the client's controls may be superclassed.
   char className[kTextSize] = "";
@@ -147,8 +154,11 @@ bool Snapshot::ReadTree(HWND tree) {
   if (root == nullptr)
     return true;
 
+  // A server whose record cannot be read would have no item key and become a
+  // new element on every cycle: no snapshot until it can be read.
   TreeItemInfo info;
-  if (!ReadItem(root, &info))
+  bool whole = true;
+  if (!ReadItem(root, &info, &whole) || !whole)
     return false;
   // The root is the server whatever its icon: a client shows its connection
   // state there. The server's channels and users follow it at the top level;
@@ -163,7 +173,7 @@ bool Snapshot::ReadTree(HWND tree) {
 // `parent`. Items with other icons are skipped with everything below them.
 bool Snapshot::VisitItem(HTREEITEM item, Channel* parent) {
   TreeItemInfo info;
-  if (!ReadItem(item, &info))
+  if (!ReadItem(item, &info, nullptr))
     return false;
 
   switch (KindOfIcon(info.iconID)) {
@@ -200,13 +210,19 @@ bool Snapshot::VisitItems(UINT relation, HTREEITEM from, Channel* parent) {
   return true;
 }
 
-// Reads one item; whether it was read whole does not matter here, as an item
-// whose image was not obtained keeps icon -1 and is skipped. False when the
-// tree view did not answer.
-bool Snapshot::ReadItem(HTREEITEM item, TreeItemInfo* info) {
+// Reads one item; `*whole` (when given) tells whether its record was read. An
+// item whose record is unreadable keeps icon -1, so a visit skips it with its
+// subtree, as it will on every cycle while the record stays so. False when the tree view did
+// not answer, or no longer knows an item the walk has just been given: the
+// client deleted it meanwhile, and the walk would take the gap it leaves for
+// the end of its list, dropping every later sibling for one cycle.
+bool Snapshot::ReadItem(HTREEITEM item, TreeItemInfo* info, bool* whole) {
   bool answered = true;
-  ReadTreeItem(treeView_, item, instance_->GetRemoteMemory(), info, &answered);
-  return answered;
+  bool gone = false;
+  const bool read = ReadTreeItem(treeView_, item, instance_->GetRemoteMemory(), info, &answered, &gone);
+  if (whole != nullptr)
+    *whole = read;
+  return answered && !gone;
 }
 
 bool Snapshot::NextItem(UINT relation, HTREEITEM from, HTREEITEM* out) {

@@ -34,9 +34,14 @@ class Snapshot final : public ISnapshot {
   bool GetServer(IServer** out) override;
 
   // The capture step for one child window of the client's main window.
-  // Returns false when the client stopped answering; the snapshot is then
-  // incomplete and must be dropped.
+  // Returns false when the snapshot cannot show the client as it was (the
+  // client stopped answering, or its tree changed under the walk in a way the
+  // walk would misread); it must then be dropped.
   bool CaptureWindow(HWND window);
+  // Whether what was captured may be kept: false when a control vanished
+  // before its text was read and no tree view was found, as the vanished
+  // control may have been the tree view.
+  bool IsComplete() const { return treeView_ != nullptr || !controlVanished_; }
   // Lays the items out flat for GetItems(); called once, after the last window.
   void CompleteCapture();
 
@@ -50,11 +55,12 @@ class Snapshot final : public ISnapshot {
   bool ReadTree(HWND tree);
   bool VisitItems(UINT relation, HTREEITEM from, Channel* parent);
   bool VisitItem(HTREEITEM item, Channel* parent);
-  bool ReadItem(HTREEITEM item, TreeItemInfo* info);
+  bool ReadItem(HTREEITEM item, TreeItemInfo* info, bool* whole);
   bool NextItem(UINT relation, HTREEITEM from, HTREEITEM* out);
 
   DWORD timestamp_;
   int comboBoxCount_ = 0;
+  bool controlVanished_ = false;
   std::string userName_;
   User* localUser_ = nullptr;
   HTREEITEM selectedHandle_ = nullptr;

@@ -21,6 +21,10 @@ class VentRemoteBuffer {
   DWORD GetSize() const { return size_; }
   // The block's address in the client process; null when the commit failed.
   LPVOID GetAddress() const { return address_; }
+  // Lets go of the block without giving it back: a message that timed out
+  // stays queued on Windows and may still write into it when the client
+  // wakes, so the block must stay committed and never be used again.
+  void Abandon() { address_ = nullptr; }
 
   // Copies between this process and the block. Results are not checked: a
   // failed read leaves `target` as it was, so callers prepare it first.

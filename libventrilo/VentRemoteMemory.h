@@ -18,11 +18,16 @@ class VentRemoteMemory {
   VentRemoteMemory(const VentRemoteMemory&) = delete;
   VentRemoteMemory& operator=(const VentRemoteMemory&) = delete;
 
-  // Commits both buffers unless they exist already. Always true: a commit
-  // that failed leaves its buffer without an address.
+  // Commits whichever buffer is not committed yet; true when both are. A
+  // commit that failed is tried again by the next call, so a client that ran
+  // short of memory once is read as soon as it has some again.
   bool Allocate();
   // Gives both buffers back; does nothing when there are none.
   void Free();
+  // Lets go of both buffers without giving them back (VentRemoteBuffer::
+  // Abandon): a request that went unanswered may still be answered into them.
+  // The next Allocate commits fresh ones; the old 8 KiB stay in the client.
+  void Abandon();
 
   HANDLE GetProcess() const { return process_; }
   // Null before Allocate and after Free.

@@ -3,11 +3,15 @@
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/VentRemoteMemory.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 // One running client process, found by the locator through its main window.
 // The process is opened on the first snapshot and stays open, with the two
 // buffers committed in it, until the last reference goes.
+class Snapshot;
+
 class Ventrilo final : public IVentrilo {
  public:
   // The access the library asks for: every standard and process-specific
@@ -19,8 +23,11 @@ class Ventrilo final : public IVentrilo {
 
   DWORD GetProcessID() override;
   bool IsProcessOpen() override;
-  // Fails (no snapshot) when the process cannot be opened or when the client
-  // stops answering during the capture; the next call tries again.
+  // Fails (no snapshot) when the process cannot be opened, when the buffers
+  // cannot be committed in it, or when the capture could not show the client
+  // as it was (it stopped answering, or changed under the walk); the next
+  // call tries again. Items that the last snapshot showed and this capture
+  // misses are confirmed by a second walk before they count as gone.
   bool TakeSnapshot(ISnapshot** out) override;
   HWND GetWindow() override;
   bool Reserved1() override;
@@ -34,9 +41,13 @@ class Ventrilo final : public IVentrilo {
   ~Ventrilo() override;
 
   bool OpenClientProcess();
+  // One walk of the client's controls and tree; null when it must be dropped.
+  Snapshot* CaptureOnce();
 
   DWORD processId_;
   HWND window_;
   HANDLE process_ = nullptr;
   std::unique_ptr<VentRemoteMemory> memory_;
+  // The item keys of the last snapshot handed out, ascending.
+  std::vector<std::uint32_t> shownKeys_;
 };

@@ -2,6 +2,7 @@
 
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
+#include "hostsdk/QSDeletableType.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -32,10 +33,11 @@ constexpr int kPauses = 3;
 
 Chorister* theModule = nullptr;
 
-// Creates a type, installs it, then links it to its parent type.
+// Creates a type, installs it, then links it to its parent type. The type is
+// made deletable through its slot 1, as the host would delete it.
 template <class Type>
 QSTypeDefinition* InstallType(ScriptHost* host, QSTypeDefinition* parent) {
-  QSTypeDefinition* type = new Type();
+  QSTypeDefinition* type = new QSDeletableType<Type>();
   host->InstallType(type);
   type->SetInheritance(parent);
   return type;
@@ -92,8 +94,6 @@ void Chorister::Shutdown() {
   {
     CWinLock lock(&lock_, true);
     ReleaseTable(pending_);
-    // The instance elements go the normal way, while the types still exist:
-    // scripts see each closed and leaving event, and nothing outlives the module.
     DestroyInstances();
   }
   if (ScriptHost* host = ModuleGlobals::Host)
@@ -233,13 +233,15 @@ void Chorister::DestroyTypes() {
       continue;
     if (ScriptHost* host = ModuleGlobals::Host)
       host->UninstallType(*type);
-    delete *type;
+    (*type)->DeletingDestructor(QSTypeDefinition::kFreeMemory);
     *type = nullptr;
   }
 }
 
+// Silently: events are raised only inside a pulse, and the scripts that would
+// handle these are being torn down with the host's session.
 void Chorister::DestroyInstances() {
   const auto& clients = VentriloInstance::ClientMap();
   while (!clients.empty())
-    clients.begin()->second->Destroy();
+    clients.begin()->second->Discard();
 }

@@ -91,7 +91,10 @@ class Chorister final : public QSModuleInterface {
   std::uint64_t handOvers_ = 0;
 };
 
-// The module's exports: undecorated C names, exported from the Windows DLL.
+// The module's exports: undecorated C names, exported from the Windows DLL
+// (exports.def keeps i686 from decorating them). The factory is __cdecl on
+// i686, the default of both compilers for a plain function, as hosts call it;
+// QSModule_Version is a 32-bit int the host reads.
 #ifdef _WIN32
 #define CHORISTER_EXPORT __declspec(dllexport)
 #else

@@ -135,6 +135,14 @@ int EventRegistry::Raise(ScriptEvent event, const EventContext& context, int pre
     argumentCount = 1;
   }
   ObjectRef object = context.object;
-  return host->FireEvent(eventIds[static_cast<int>(event)], 0, argumentCount, argumentCount ? arguments : nullptr,
-                         &object);
+  // A host that lets a handler's exception out of FireEvent must not unwind
+  // through the pass that raised the event: the tree would be left half
+  // changed. The raise counts as done and the pass goes on.
+  try {
+    return host->FireEvent(eventIds[static_cast<int>(event)], 0, argumentCount, argumentCount ? arguments : nullptr,
+                           &object);
+  } catch (...) {
+    host->ConsoleWrite("Chorister: an exception left the handlers of %s; ignored\n", info.name);
+    return 0;
+  }
 }

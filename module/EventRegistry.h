@@ -33,6 +33,7 @@ class EventRegistry {
   // console; then fires it with `context.object` as context. FlagsChanged and
   // IconChanged carry `previous` as their one argument, in decimal; the others
   // carry none (a null argument array). Returns what FireEvent returns, or 0
-  // when there is no host.
+  // when there is no host. An exception out of FireEvent ends there: it is
+  // reported in one console line and the raise returns 0.
   static int Raise(ScriptEvent event, const EventContext& context, int previous = 0);
 };

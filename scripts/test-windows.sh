@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows side: installs the MinGW-w64 cross compilers and wine64 when
 # missing, builds the 32-bit DLL (win32) and the 64-bit DLL with the Win32
-# stand-in client and test host (win64), then runs the tests labelled
+# stand-in client and the C test host (win64), then runs the tests labelled
 # "windows" from the Linux default build: the check of the 32-bit DLL's
-# exports and imports, and the module against the stand-in under wine64.
+# exports and imports, the check of its virtual tables' slots, and the module
+# against the stand-in under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-windows-deps.sh

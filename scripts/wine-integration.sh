@@ -3,7 +3,7 @@
 # no display (Wine's null graphics driver), in a Wine prefix of its own inside
 # the win64 build directory. Fails loudly when wine64 or the build is missing.
 set -euo pipefail
-build="${1:?usage: wine-integration.sh path/to/build/win64}"
+build="$(realpath -m "${1:?usage: wine-integration.sh path/to/build/win64}")"  # Wine needs an absolute prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 wine=""
@@ -14,7 +14,7 @@ done
 wineserver="$(dirname "$wine")/wineserver"
 [ -x "$wineserver" ] || wineserver="$(command -v wineserver || true)"
 
-host="$build/bin/wine_test_host.exe"
+host="$build/bin/c_test_host.exe"
 client="$build/bin/standin_client.exe"
 dll="$build/lib/chorister.dll"
 for f in "$host" "$client" "$dll"; do

@@ -6,6 +6,7 @@
 // the element type's own lookup is the floor.
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
+#include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
 #include "module/Chorister.h"
 #include "module/ModuleGlobals.h"
@@ -41,9 +42,9 @@ class QuietHost final : public ScriptHost {
   void ReleaseFilter(FilterHandle) override {}
 
  private:
-  QSTypeDefinition string_{"string"};
-  QSTypeDefinition uint_{"uint"};
-  QSTypeDefinition bool_{"bool"};
+  QSDeletableType<QSTypeDefinition> string_{"string"};
+  QSDeletableType<QSTypeDefinition> uint_{"uint"};
+  QSDeletableType<QSTypeDefinition> bool_{"bool"};
   int events_ = 0;
 };
 

@@ -204,6 +204,17 @@ std::vector<HWND> Desktop::Descendants(HWND window) const {
   return found;
 }
 
+void Desktop::AddModuleReference(int change) {
+  std::lock_guard lock(moduleMutex_);
+  moduleReferences_ += change;
+  moduleChanged_.notify_all();
+}
+
+bool Desktop::AwaitModuleReferences(int count, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(moduleMutex_);
+  return moduleChanged_.wait_until(lock, deadline, [&] { return moduleReferences_ == count; });
+}
+
 void Desktop::Reset() {
   std::vector<DWORD> others;
   {

@@ -12,6 +12,8 @@
 #include "platform/sim/SimThread.h"
 #include "platform/sim/SimWindow.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -26,6 +28,11 @@ class Desktop {
 
   Recorder& Recording() { return recorder_; }
   Faults& Injected() { return faults_; }
+  // References on the process's loaded image taken by GetModuleHandleExA and
+  // given back by FreeLibrary.
+  void AddModuleReference(int change);
+  // Waits until the count is `count`; false when `deadline` passed first.
+  bool AwaitModuleReferences(int count, std::chrono::steady_clock::time_point deadline);
 
   DWORD HostProcessID() const { return hostId_; }
   DWORD CreateProcess();
@@ -84,6 +91,9 @@ class Desktop {
 
   Recorder recorder_;
   Faults faults_;
+  std::mutex moduleMutex_;
+  std::condition_variable moduleChanged_;
+  int moduleReferences_ = 0;
   DWORD hostId_ = 0;
   mutable std::mutex mutex_;
   DWORD nextProcessId_ = 1000;

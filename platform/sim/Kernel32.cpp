@@ -18,6 +18,9 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 
 constexpr DWORD kCreateSuspended = 0x4;
 
+// The one loaded image of the simulated process.
+const HMODULE kTheModule = reinterpret_cast<HMODULE>(std::uintptr_t{0x10000000});
+
 std::optional<std::chrono::steady_clock::time_point> DeadlineAfter(DWORD milliseconds) {
   if (milliseconds == INFINITE)
     return std::nullopt;
@@ -261,6 +264,27 @@ void WINAPI Sleep(DWORD milliseconds) {
 DWORD WINAPI GetTickCount(void) {
   const auto elapsed = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR, HMODULE* module) {
+  if (module == nullptr)
+    return Fail(ERROR_INVALID_PARAMETER);
+  if ((flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) == 0)
+    Desktop::Get().AddModuleReference(1);
+  *module = kTheModule;
+  return TRUE;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+  if (module != kTheModule)
+    return Fail(ERROR_INVALID_HANDLE);
+  Desktop::Get().AddModuleReference(-1);
+  return TRUE;
+}
+
+void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD exitCode) {
+  FreeLibrary(module);
+  throw sim::ThreadExit{exitCode};
 }
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {

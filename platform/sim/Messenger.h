@@ -1,6 +1,8 @@
 // The one path by which a message reaches a window: recorded, checked for an
 // injected failure, shown to the message hook, then handled on the calling
-// thread under the target's window thread lock once that thread answers.
+// thread under the target's window thread lock once that thread answers. A
+// send whose deadline expires leaves the message queued for late handling
+// (WindowThread::QueueLate), as Windows does.
 #pragma once
 
 #include "platform/sim/WindowThread.h"

@@ -48,9 +48,22 @@ void Recorder::RunHook(const CallRecord& record) const {
     (*hook)(record);
 }
 
-void Recorder::AddMessageBox(MessageBoxRecord box) {
-  std::lock_guard lock(mutex_);
+void Recorder::ShowMessageBox(MessageBoxRecord box) {
+  std::unique_lock lock(mutex_);
   boxes_.push_back(std::move(box));
+  boxesChanged_.notify_all();
+  boxesChanged_.wait(lock, [this] { return !holdBoxes_; });
+}
+
+void Recorder::HoldMessageBoxes(bool hold) {
+  std::lock_guard lock(mutex_);
+  holdBoxes_ = hold;
+  boxesChanged_.notify_all();
+}
+
+bool Recorder::AwaitMessageBoxes(std::size_t count, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(mutex_);
+  return boxesChanged_.wait_until(lock, deadline, [&] { return boxes_.size() >= count; });
 }
 
 std::vector<MessageBoxRecord> Recorder::TakeMessageBoxes() {
@@ -65,6 +78,8 @@ void Recorder::Reset() {
   firstTicket_ += records_.size();
   records_.clear();
   boxes_.clear();
+  holdBoxes_ = false;
+  boxesChanged_.notify_all();
 }
 
 }  // namespace sim

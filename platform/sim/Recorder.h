@@ -6,6 +6,8 @@
 #include "platform/sim/SimDesktop.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -30,8 +32,15 @@ class Recorder {
   // Runs the hook, if any, on the calling thread.
   void RunHook(const CallRecord& record) const;
 
-  void AddMessageBox(MessageBoxRecord box);
+  // Records a box shown by MessageBoxA, then returns once it is dismissed:
+  // at once, unless boxes are held open.
+  void ShowMessageBox(MessageBoxRecord box);
   std::vector<MessageBoxRecord> TakeMessageBoxes();
+  // While held, every box stays open (as with nobody at the screen).
+  void HoldMessageBoxes(bool hold);
+  // Waits until `count` boxes were shown since the last TakeMessageBoxes;
+  // false when `deadline` passed first.
+  bool AwaitMessageBoxes(std::size_t count, std::chrono::steady_clock::time_point deadline);
 
   // Recording off and empty, no hook, no message boxes.
   void Reset();
@@ -44,6 +53,8 @@ class Recorder {
   std::uint64_t firstTicket_ = 0;  // ticket of records_[0]
   std::shared_ptr<const MessageHook> hook_;
   std::vector<MessageBoxRecord> boxes_;
+  bool holdBoxes_ = false;
+  std::condition_variable boxesChanged_;
 };
 
 }  // namespace sim

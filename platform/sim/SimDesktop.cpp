@@ -156,4 +156,16 @@ void SetMessageHook(MessageHook hook) { Desktop::Get().Recording().SetHook(std::
 
 std::vector<MessageBoxRecord> TakeMessageBoxes() { return Desktop::Get().Recording().TakeMessageBoxes(); }
 
+void HoldMessageBoxes(bool hold) { Desktop::Get().Recording().HoldMessageBoxes(hold); }
+
+bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs) {
+  return Desktop::Get().Recording().AwaitMessageBoxes(
+      count, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+bool AwaitModuleReferences(int count, DWORD timeoutMs) {
+  return Desktop::Get().AwaitModuleReferences(count,
+                                              std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
 }  // namespace sim

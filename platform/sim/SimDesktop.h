@@ -74,7 +74,9 @@ SIMWIN_API void SetRealClass(HWND window, const std::string& realClass);
 SIMWIN_API void RunOnWindowThread(DWORD processId, const std::function<void()>& work);
 // A hung window thread answers no message: SendMessageA blocks until it
 // recovers. `hungForMs` backdates the hang, so SMTO_ABORTIFHUNG (5 s) can be
-// tested without waiting.
+// tested without waiting. As on Windows, a message whose SendMessageTimeoutA
+// timed out stays queued and is handled late: when the hang ends (inside this
+// call, if nothing else holds the thread) or before the next message.
 SIMWIN_API void SetHung(DWORD processId, bool hung, DWORD hungForMs = 0);
 
 // ---------------------------------------------------------------- tree view, from its owner's side
@@ -102,7 +104,7 @@ SIMWIN_API void FailVirtualAlloc(int count);
 // The next `count` CreateThread calls fail with ERROR_NOT_ENOUGH_MEMORY.
 SIMWIN_API void FailCreateThread(int count);
 // The next `count` SendMessageA/SendMessageTimeoutA calls of `message` to
-// `window` (any window when null) return 0 without being delivered.
+// `window` (any window when null) return 0 without being delivered, ever.
 SIMWIN_API void FailMessage(HWND window, UINT message, int count);
 
 // ---------------------------------------------------------------- observation
@@ -155,5 +157,14 @@ struct MessageBoxRecord {
   UINT type = 0;
 };
 SIMWIN_API std::vector<MessageBoxRecord> TakeMessageBoxes();
+// While held, a box shown stays open and its MessageBoxA does not return, as
+// with nobody at the screen; releasing dismisses every open box.
+SIMWIN_API void HoldMessageBoxes(bool hold);
+// Waits until `count` boxes were shown since the last TakeMessageBoxes (open
+// or dismissed); false after `timeoutMs`.
+SIMWIN_API bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs);
+// Waits until the references on the process's loaded image taken by
+// GetModuleHandleExA and not given back number `count`; false after `timeoutMs`.
+SIMWIN_API bool AwaitModuleReferences(int count, DWORD timeoutMs);
 
 }  // namespace sim

@@ -26,7 +26,10 @@ bool SimThread::Start(LPTHREAD_START_ROUTINE start, LPVOID parameter) {
   try {
     std::thread([self = shared_from_this(), start, parameter] {
       currentThreadId = self->id_;
-      start(parameter);
+      try {
+        start(parameter);
+      } catch (const ThreadExit&) {
+      }
       self->Finish();
     }).detach();
     return true;

@@ -14,6 +14,12 @@
 
 namespace sim {
 
+// Thrown by FreeLibraryAndExitThread to end the calling thread; caught where
+// the thread began.
+struct ThreadExit {
+  DWORD code;
+};
+
 class SimThread : public std::enable_shared_from_this<SimThread> {
  public:
   using Clock = std::chrono::steady_clock;

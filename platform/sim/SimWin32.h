@@ -43,6 +43,7 @@ typedef LONG_PTR LRESULT;
 typedef void* HANDLE;
 typedef struct HWND__* HWND;
 typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
 typedef struct _TREEITEM* HTREEITEM;
 
 #ifndef TRUE
@@ -100,6 +101,8 @@ struct Win32Field {
 
 // ---------------------------------------------------------------- threads
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002u
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004u
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0u
@@ -220,6 +223,15 @@ SIMWIN_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 SIMWIN_API DWORD WINAPI GetCurrentThreadId(void);
 SIMWIN_API void WINAPI Sleep(DWORD milliseconds);
 SIMWIN_API DWORD WINAPI GetTickCount(void);
+
+// One loaded image stands for every module of the process: the calls keep
+// its reference count, which a test reads with sim::ModuleReferences.
+SIMWIN_API BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
+SIMWIN_API BOOL WINAPI FreeLibrary(HMODULE module);
+// Only on a thread made by CreateThread: the thread ends there (its stack is
+// unwound, which Windows does not do, so no destructor of the thread's own
+// objects is skipped on the simulated desktop).
+[[noreturn]] SIMWIN_API void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD exitCode);
 
 SIMWIN_API void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
 SIMWIN_API void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);

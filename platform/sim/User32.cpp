@@ -123,11 +123,13 @@ LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPA
   return TRUE;
 }
 
-// Recorded and dismissed at once with OK, as if the user had pressed it.
+// Recorded and dismissed with OK, as if the user had pressed it: at once, or
+// when a test stops holding boxes open. Meanwhile the calling thread waits
+// inside the call, as in the box's modal loop.
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   Desktop& desktop = Desktop::Get();
   desktop.Recording().Record({.call = Call::MessageBox});
-  desktop.Recording().AddMessageBox({text != nullptr ? text : "", caption != nullptr ? caption : "Error", type});
+  desktop.Recording().ShowMessageBox({text != nullptr ? text : "", caption != nullptr ? caption : "Error", type});
   return IDOK;
 }
 

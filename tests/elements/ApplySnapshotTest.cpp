@@ -76,10 +76,10 @@ TEST_F(SnapshotPass, Leaving_IsPrunedAfterEveryCreationOfThePass) {
 TEST_F(SnapshotPass, ChannelLeaving_TakesItsSubtreeTopDown) {
   Apply();
   snapshot.Detach(a);
-  // Each child is detached ("left parent") before its own destruction begins.
+  // Each element leaves the instance before its children, and its parent after them.
   EXPECT_THAT(Apply(),
-              ElementsAre("LeavingInstance A", "LeavingParent ann", "LeavingInstance ann", "LeavingParent Sub",
-                          "LeavingInstance Sub", "LeavingParent xena", "LeavingInstance xena", "LeavingParent A"));
+              ElementsAre("LeavingInstance A", "LeavingInstance ann", "LeavingParent ann", "LeavingInstance Sub",
+                          "LeavingInstance xena", "LeavingParent xena", "LeavingParent Sub", "LeavingParent A"));
   EXPECT_THAT(Children(Element(1)), ElementsAre("B", "sam"));
 }
 
@@ -92,10 +92,10 @@ TEST_F(SnapshotPass, Disconnect_DestroysTheTreeThenGoesOfflineAndReconnectsWithN
   server->values.icon = 14;
   const std::vector<std::string> events = Apply();
   EXPECT_THAT(events,
-              ElementsAre("LeavingParent Server", "LeavingInstance Server", "LeavingParent A", "LeavingInstance A",
-                          "LeavingParent ann", "LeavingInstance ann", "LeavingParent Sub", "LeavingInstance Sub",
-                          "LeavingParent xena", "LeavingInstance xena", "LeavingParent B", "LeavingInstance B",
-                          "LeavingParent sam", "LeavingInstance sam", "Offline instance"));
+              ElementsAre("LeavingInstance Server", "LeavingInstance A", "LeavingInstance ann", "LeavingParent ann",
+                          "LeavingInstance Sub", "LeavingInstance xena", "LeavingParent xena", "LeavingParent Sub",
+                          "LeavingParent A", "LeavingInstance B", "LeavingParent B", "LeavingInstance sam",
+                          "LeavingParent sam", "LeavingParent Server", "Offline instance"));
   EXPECT_FALSE(instance->IsOnline());
   EXPECT_EQ(instance->GetMe(), nullptr);
   EXPECT_EQ(instance->GetSelection(), nullptr);
@@ -185,7 +185,7 @@ TEST_F(SnapshotPass, ChannelWithoutParent_ReportsAndEnds) {
   const std::uint32_t pass = instance->NextPass();
   EXPECT_EQ(instance->UpsertChannel(pass, 4, nullptr, sub), nullptr);
   EXPECT_THAT(log,
-              ElementsAre("LeavingInstance Sub", "LeavingParent xena", "LeavingInstance xena", "LeavingParent Sub"));
+              ElementsAre("LeavingInstance Sub", "LeavingInstance xena", "LeavingParent xena", "LeavingParent Sub"));
   EXPECT_EQ(Element(4), nullptr);
   EXPECT_EQ(instance->UpsertChannel(pass, 77, nullptr, sub), nullptr);
   EXPECT_EQ(instance->UpsertUser(pass, 10, nullptr, sam), nullptr);

@@ -206,9 +206,9 @@ TEST_F(ClientStory, Leaving_IsPrunedAfterTheArrivalsAndAChannelGoesTopDown) {
 
   client.Remove("Alpha");
   EXPECT_THAT(Pulse(),
-              ElementsAre("LeavingInstance Channel:Alpha", "LeavingParent User:Ann", "LeavingInstance User:Ann",
-                          "LeavingParent Channel:Deep", "LeavingInstance Channel:Deep", "LeavingParent User:Neo",
-                          "LeavingInstance User:Neo", "LeavingParent User:Xena", "LeavingInstance User:Xena",
+              ElementsAre("LeavingInstance Channel:Alpha", "LeavingInstance User:Ann", "LeavingParent User:Ann",
+                          "LeavingInstance Channel:Deep", "LeavingInstance User:Neo", "LeavingParent User:Neo",
+                          "LeavingInstance User:Xena", "LeavingParent User:Xena", "LeavingParent Channel:Deep",
                           "LeavingParent Channel:Alpha"));
   EXPECT_EQ(instance->GetMe(), nullptr);
   EXPECT_THAT(Children(Named(instance, "Lobby")), IsEmpty());
@@ -255,18 +255,18 @@ TEST_F(ClientStory, Disconnecting_EmptiesTheTreeThenGoesOfflineAndReconnectsWith
   VentriloInstance* instance = Connect();
   const std::uint32_t oldAnn = Named(instance, "Ann")->GetID();
   ASSERT_NE(instance->GetSelection(), nullptr);
-  const std::vector<std::string> leaving = {"LeavingParent Server:Lobby",
-                                            "LeavingInstance Server:Lobby",
-                                            "LeavingParent Channel:Alpha",
+  const std::vector<std::string> leaving = {"LeavingInstance Server:Lobby",
                                             "LeavingInstance Channel:Alpha",
-                                            "LeavingParent User:Ann",
                                             "LeavingInstance User:Ann",
-                                            "LeavingParent Channel:Deep",
+                                            "LeavingParent User:Ann",
                                             "LeavingInstance Channel:Deep",
-                                            "LeavingParent User:Xena",
                                             "LeavingInstance User:Xena",
-                                            "LeavingParent User:Sam",
+                                            "LeavingParent User:Xena",
+                                            "LeavingParent Channel:Deep",
+                                            "LeavingParent Channel:Alpha",
                                             "LeavingInstance User:Sam",
+                                            "LeavingParent User:Sam",
+                                            "LeavingParent Server:Lobby",
                                             "Offline Instance:"};
 
   client.Disconnect();
@@ -287,15 +287,37 @@ TEST_F(ClientStory, Disconnecting_EmptiesTheTreeThenGoesOfflineAndReconnectsWith
   EXPECT_EQ(Pulse(), leaving);
 }
 
-TEST_F(ClientStory, Closing_RaisesClosedWithTheOpenedIDThenLeavingEvents) {
+TEST_F(ClientStory, MoveWithRenameThenALeaveThenClosing_RaiseEveryEventInOrder) {
   auto client = std::make_unique<standin::StandinClient>(StoryRoster());
-  Connect();
+  VentriloInstance* instance = Connect();
+  VentriloElement* sam = Named(instance, "Sam");
+
+  // One pass: Sam moves into Alpha under a new name, and Xena leaves. The
+  // attribute changes come first, then the move, then the pruning.
+  client->Move("Sam", "Alpha");
+  client->Rename("Sam", "Bo");
+  client->Remove("Xena");
+  EXPECT_THAT(Pulse(), ElementsAre("NameChanged User:Bo", "DisplayTextChanged User:Bo", "LeavingParent User:Bo",
+                                   "JoinedParent User:Bo", "LeavingInstance User:Xena", "LeavingParent User:Xena"));
+  EXPECT_EQ(Named(instance, "Bo"), sam);
+  // Placed by the name it has now: as Sam it would have come after Deep.
+  EXPECT_THAT(Children(Named(instance, "Alpha")), ElementsAre("Ann", "Bo", "Deep"));
+
+  // Every element leaves with its parent still in place.
+  std::vector<std::string> parents;
+  onEvent = [&](const RecordingHost::FiredEvent& event) {
+    if (event.name != "Ventrilo.OnLeavingInstance") return;
+    const VentriloElement* parent =
+        VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data))->GetParent();
+    parents.push_back(parent ? std::string(parent->GetTypeName()) + ":" + parent->GetName() : "none");
+  };
   client->Exit();
-  const std::vector<std::string> closing = Pulse();
-  ASSERT_FALSE(closing.empty());
-  EXPECT_EQ(closing.front(), "InstanceClosed Instance:");
-  EXPECT_EQ(closing.size(), 13u);
-  EXPECT_EQ(closing[1], "LeavingParent Server:Lobby");
+  EXPECT_THAT(Pulse(), ElementsAre("InstanceClosed Instance:", "LeavingInstance Server:Lobby",
+                                   "LeavingInstance Channel:Alpha", "LeavingInstance User:Ann", "LeavingParent User:Ann",
+                                   "LeavingInstance User:Bo", "LeavingParent User:Bo", "LeavingInstance Channel:Deep",
+                                   "LeavingParent Channel:Deep", "LeavingParent Channel:Alpha",
+                                   "LeavingParent Server:Lobby"));
+  EXPECT_THAT(parents, ElementsAre("Instance:", "Server:Lobby", "Channel:Alpha", "Channel:Alpha", "Channel:Alpha"));
   const auto opened = host->FiredNamed("Ventrilo.OnInstanceOpened");
   const auto closed = host->FiredNamed("Ventrilo.OnInstanceClosed");
   ASSERT_EQ(opened.size(), 1u);

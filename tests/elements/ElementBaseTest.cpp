@@ -1,6 +1,8 @@
 // The element base: child order, change detection, icon names, metadata, ids.
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
 #include "tests/elements/ElementFixture.h"
@@ -54,6 +56,10 @@ TEST_F(ChildOrder, Rename_DoesNotMoveTheElement) {
   snapshot.AddUser(server, {.key = 12, .name = "dave"});
   Apply();
   EXPECT_THAT(Children(Element(1)), ElementsAre("dave", "zed", "carol"));
+  // What remains is out of name order, and the tree is still sound.
+  snapshot.Detach(bob);
+  Apply();
+  EXPECT_THAT(Children(Element(1)), ElementsAre("dave", "carol"));
 }
 
 class ChangeDetection : public ElementFixture {
@@ -173,7 +179,7 @@ TEST_F(ChildChain, RemoveChild_RefusesAnElementThatIsNotItsChild) {
   EXPECT_EQ(Element(3)->GetParent(), Element(2));
 }
 
-TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownAndEachOnce) {
+TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownEachOnceAndStillLinked) {
   FakeServer* server = snapshot.SetServer({.key = 1, .name = "Server"});
   FakeChannel* a = snapshot.AddChannel(server, {.key = 2, .name = "A"});
   snapshot.AddUser(a, {.key = 3, .name = "ann"});
@@ -181,12 +187,25 @@ TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownAndEachOnce) {
   snapshot.AddChannel(a, {.key = 5, .name = "Sub"});
   snapshot.AddChannel(server, {.key = 6, .name = "B"});
   Apply();
+  // Where each leaving element finds itself: its parent, and among its siblings.
+  std::vector<std::string> places;
+  onEvent = [&](const RecordingHost::FiredEvent& event) {
+    if (event.name != "Ventrilo.OnLeavingInstance") return;
+    const VentriloElement* element = VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data));
+    const VentriloElement* parent = element->GetParent();
+    const std::vector<std::string> siblings = parent ? Children(parent) : std::vector<std::string>{};
+    const bool listed = std::find(siblings.begin(), siblings.end(), element->GetName()) != siblings.end();
+    places.push_back(element->GetName() + " in " + (parent ? parent->GetName() : "nothing") +
+                     (listed ? "" : ", unlisted"));
+  };
   Element(2)->Destroy();
-  EXPECT_THAT(log, ElementsAre("LeavingInstance A", "LeavingParent ann", "LeavingInstance ann", "LeavingParent bea",
-                               "LeavingInstance bea", "LeavingParent Sub", "LeavingInstance Sub", "LeavingParent A"));
-  EXPECT_THAT(Children(Element(1)), ElementsAre("B"));
-  EXPECT_EQ(Element(6)->GetPrevious(), nullptr);
-  for (std::uint32_t key : {2u, 3u, 4u, 5u}) EXPECT_EQ(Element(key), nullptr);
+  EXPECT_THAT(log, ElementsAre("LeavingInstance A", "LeavingInstance ann", "LeavingParent ann", "LeavingInstance bea",
+                               "LeavingParent bea", "LeavingInstance Sub", "LeavingParent Sub", "LeavingParent A"));
+  // Removed with its parent or alone, an element leaves from its place.
+  Element(6)->Destroy();
+  EXPECT_THAT(places, ElementsAre("A in Server", "ann in A", "bea in A", "Sub in A", "B in Server"));
+  EXPECT_THAT(Children(Element(1)), IsEmpty());
+  for (std::uint32_t key : {2u, 3u, 4u, 5u, 6u}) EXPECT_EQ(Element(key), nullptr);
 }
 
 TEST(ElementID, GrowsAcrossInstancesAndIsNeverResolvedAfterDeath) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <set>
+#include <stdexcept>
 
 #include "elements/VentriloUser.h"
 #include "platform/sim/SimDesktop.h"
@@ -75,4 +76,40 @@ TEST_F(HandlersMidPass, ScriptsThatReadWalkWriteAndSelect_RunThroughEveryKindOfP
   kept.erase(instance->GetID());
   for (std::uint32_t id : kept) EXPECT_EQ(VentriloElement::FromID(id), nullptr);
   EXPECT_EQ(*instance->GetMetadata("last"), "Ventrilo.OnOffline");
+}
+
+// A host may let a script's exception out of FireEvent. Each raise ends there:
+// one console line, and the pass goes on as if the handler had returned.
+TEST_F(HandlersMidPass, ThrowingHandlers_AreReportedAndEveryPassGoesOnAsIfTheyReturned) {
+  std::size_t thrown = 0;
+  onEvent = [&](const RecordingHost::FiredEvent&) {
+    ++thrown;
+    throw std::runtime_error("a script failed");
+  };
+  snapshot.localUser = ann;
+  snapshot.selected = xena;
+  EXPECT_EQ(Apply().size(), 1 + 7 * Arrival("").size());
+  EXPECT_EQ(instance->GetMe(), Element(20));
+
+  snapshot.MoveUser(ann, b);
+  snapshot.Detach(sub);
+  EXPECT_THAT(Apply(), testing::ElementsAre("LeavingParent ann", "JoinedParent ann", "LeavingInstance Sub",
+                                            "LeavingInstance xena", "LeavingParent xena", "LeavingParent Sub"));
+  EXPECT_EQ(Element(40), nullptr);
+  EXPECT_EQ(instance->GetSelection(), nullptr);
+
+  server->values.icon = 14;
+  EXPECT_EQ(Apply().size(), 2 * 5 + 1u);
+  EXPECT_EQ(VentriloElement::LiveCount(), 1u);
+  EXPECT_THAT(Apply(), testing::IsEmpty());  // nothing is left to leave a second time
+
+  log.clear();
+  const std::uint32_t id = instance->GetID();
+  instance->Destroy();
+  instance = nullptr;
+  EXPECT_THAT(log, testing::ElementsAre("InstanceClosed instance"));
+  EXPECT_EQ(VentriloElement::FromID(id), nullptr);
+  const std::vector<std::string> console = host.Console();
+  EXPECT_EQ(console.size(), thrown);
+  EXPECT_EQ(console.front(), "Chorister: an exception left the handlers of Ventrilo.OnOnline; ignored\n");
 }

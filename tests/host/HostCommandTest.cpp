@@ -1,6 +1,7 @@
 // The chorister-host command over a fake module: options, refusals, and a
 // script whose handlers run from the pulse, fail, and end the run.
 #include "tests/host/CommandResult.h"
+#include "tests/host/ErrorReports.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,47 @@ TEST_F(HostCommand, ModuleThatCannotServeIsRefusedWithOneLine) {
   EXPECT_EQ(std::vector<std::string>{"chorister-host: cannot read the script /nonexistent.lua"}, result.Lines());
 }
 
+TEST_F(HostCommand, ScriptThatDoesNotCompileEndsTheHostAtOnce) {
+  CommandResult result = Host("print('never runs')\nx = = 1\n", "--module " + Fake("fake_module") + " --seconds 60");
+  EXPECT_EQ(1, result.exitCode);
+  EXPECT_EQ(std::vector<std::string>{"script error: " + scriptPath_ + ":2: unexpected symbol near '='"},
+            result.Lines());
+  const std::string folder = testing::TempDir();
+  result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --desktop none --seconds 60 --script " + folder);
+  EXPECT_EQ(1, result.exitCode);
+  EXPECT_EQ(std::vector<std::string>{"script error: cannot read " + folder + ": Is a directory"}, result.Lines());
+}
+
+TEST_F(HostCommand, InterruptStopsARunawayScriptAndEndsTheRun) {
+  // io.popen starts the shell without waiting for it, so the signal comes
+  // while the loop runs (or just before it), never while the host waits.
+  struct Case {
+    const char* script;
+    const char* prefix;
+  };
+  const Case cases[] = {
+      {"io.popen('kill -INT $PPID')\nwhile true do end\n", "script error: "},
+      {"on('Host.OnPulse', function() io.popen('kill -TERM $PPID'); while true do end end)\n",
+       "error in a handler of Host.OnPulse: "},
+  };
+  for (const Case& c : cases) {
+    CommandResult result = Host(std::string("on('Host.OnStop', function() print('stopping') end)\n") + c.script,
+                                "--module " + Fake("fake_module") + " --seconds 0");
+    EXPECT_EQ(0, result.exitCode) << c.script;
+    std::vector<std::string> reports;
+    for (const std::string& line : result.Lines()) {
+      ErrorReports::Add(reports, line);
+    }
+    ASSERT_EQ(4u, reports.size()) << result.output;
+    EXPECT_EQ("fake module initialised", reports[0]);
+    // Where the script was stopped ("file:line: ") comes in between.
+    const std::string report = reports[1].substr(0, reports[1].find('\n'));
+    EXPECT_TRUE(report.starts_with(c.prefix) && report.ends_with("interrupted!")) << report;
+    EXPECT_EQ((std::vector<std::string>{"stopping", "fake module shut down"}),
+              std::vector<std::string>(reports.begin() + 2, reports.end()));
+  }
+}
+
 TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
   CommandResult result = Host(
       "print(Fake.Name)\n"
@@ -77,16 +119,24 @@ TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
       "on('Host.OnStop', function() print('stopping') end)\n",
       "--module " + Fake("fake_module") + " --seconds 60");
   EXPECT_EQ(0, result.exitCode);
+  std::vector<std::string> reports;
+  for (const std::string& line : result.Lines()) {
+    ErrorReports::Add(reports, line);
+  }
   EXPECT_EQ((std::vector<std::string>{
                 "fake module initialised",
                 "the fake",
                 "queued\tthe fake\tfirst\t7",
-                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed",
+                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed\n"
+                    "stack traceback:\n"
+                    "\t[C]: in function 'error'\n"
+                    "\t" + scriptPath_ + ":3: in function <" + scriptPath_ + ":3>\n"
+                    "\t[C]: in ?",
                 "queued\tthe fake\tsecond\tnil",
                 "stopping",
                 "fake module shut down",
             }),
-            result.Lines());
+            reports);
 }
 
 TEST_F(HostCommand, ScriptErrorIsReportedAndTheRunGoesOn) {

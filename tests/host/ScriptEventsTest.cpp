@@ -69,11 +69,14 @@ TEST_F(EventHandlers, EventWithoutHandlersOrWithABadIdRunsNothing) {
   EXPECT_TRUE(output.empty());
 }
 
-TEST_F(EventHandlers, HostEventsRunWithoutContext) {
+TEST_F(EventHandlers, HostEventsRunWithoutContextAndNothingRunsAfterStop) {
   ASSERT_TRUE(Run("on('Host.OnPulse', function(ctx) print('pulse', ctx) end)\n"
-                  "on('Host.OnStop', function() print('stop') end)"));
+                  "on('Host.OnStop', function() print('stop') end)\n"
+                  "on('Test.OnThing', function() print('thing') end)"));
   host.NotifyPulse();
   host.NotifyStop();
+  EXPECT_EQ(0, Fire(1));
+  host.NotifyPulse();
   EXPECT_EQ((std::vector<std::string>{"pulse\tnil", "stop"}), output);
 }
 

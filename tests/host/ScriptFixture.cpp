@@ -1,12 +1,18 @@
 #include "tests/host/ScriptFixture.h"
 
+#include "tests/host/ErrorReports.h"
+
 #include <cstdlib>
 
 ScriptFixture* ScriptFixture::current_ = nullptr;
 
 ScriptFixture::ScriptFixture()
     : console([this](Console::Stream stream, std::string_view line) {
-        (stream == Console::Stream::Output ? output : errors).emplace_back(line);
+        if (stream == Console::Stream::Output) {
+          output.emplace_back(line);
+        } else {
+          ErrorReports::Add(errors, line);
+        }
       }),
       host(console),
       base(host.LookupType("string", 0, 0)),
@@ -41,4 +47,4 @@ std::string ScriptFixture::Print(const std::string& expression) {
   return output.empty() ? "(nothing printed)" : output.back();
 }
 
-std::string ScriptFixture::LastError() const { return errors.empty() ? "" : errors.back(); }
+std::string ScriptFixture::LastError() const { return ErrorReports::LastFirstLine(errors); }

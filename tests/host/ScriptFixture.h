@@ -21,9 +21,12 @@ class ScriptFixture : public testing::Test {
   bool Run(const std::string& code);
   // The line that print(expression) writes.
   std::string Print(const std::string& expression);
+  // The first line of the last error report (its traceback follows in
+  // `errors`).
   std::string LastError() const;
 
   std::vector<std::string> output;
+  // One entry per report, its traceback lines included.
   std::vector<std::string> errors;
   Console console;
   LuaScriptHost host;

@@ -27,7 +27,7 @@ TEST_F(ScriptErrors, ErrorInAFileGivesItsFileAndLine) {
 
 TEST_F(ScriptErrors, StateLivesOnAfterAnError) {
   EXPECT_FALSE(Run("kept = 'yes'; error({})"));
-  EXPECT_EQ("script error: (an error without a message)", LastError());
+  EXPECT_EQ("script error: (error object is a table value)", LastError());
   EXPECT_EQ("yes", Print("kept"));
 }
 

@@ -1,5 +1,7 @@
 #include "tests/host/StandinFixture.h"
 
+#include "tests/host/ErrorReports.h"
+
 #include "platform/sim/SimDesktop.h"
 
 #include <algorithm>
@@ -13,7 +15,11 @@ constexpr unsigned kHandOverTimeoutMs = 10000;
 
 StandinFixture::StandinFixture()
     : console([this](Console::Stream stream, std::string_view line) {
-        (stream == Console::Stream::Output ? output : errors).emplace_back(line);
+        if (stream == Console::Stream::Output) {
+          output.emplace_back(line);
+        } else {
+          ErrorReports::Add(errors, line);
+        }
       }),
       host(console) {}
 
@@ -55,7 +61,7 @@ std::string StandinFixture::Print(const std::string& expression) {
   return output.empty() ? "(nothing printed)" : output.back();
 }
 
-std::string StandinFixture::LastError() const { return errors.empty() ? "" : errors.back(); }
+std::string StandinFixture::LastError() const { return ErrorReports::LastFirstLine(errors); }
 
 bool StandinFixture::Printed(const std::string& line) const {
   return std::find(output.begin(), output.end(), line) != output.end();

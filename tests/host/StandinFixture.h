@@ -28,10 +28,13 @@ class StandinFixture : public testing::Test {
 
   bool Run(const std::string& code);
   std::string Print(const std::string& expression);
+  // The first line of the last error report (its traceback follows in
+  // `errors`).
   std::string LastError() const;
   bool Printed(const std::string& line) const;
 
   std::vector<std::string> output;
+  // One entry per report, its traceback lines included.
   std::vector<std::string> errors;
   Console console;
   LuaScriptHost host;

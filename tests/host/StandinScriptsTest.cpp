@@ -98,7 +98,8 @@ TEST_F(ScriptMembers, FailingMembersGiveNil) {
   EXPECT_EQ("nil\tnil\tnil\tnil\tnil", Print("me.Children, inst.Parent, me:GetMetadata('none'), me:GetMetadata(), "
                                              "inst:Find('Name == \"Nobody\"')"));
   EXPECT_FALSE(Run("me:Join()"));
-  EXPECT_EQ("script error: test:1: 'Join' is not a member or method of ventrilouser", LastError());
+  EXPECT_EQ("script error: test:1: attempt to call a nil value (method 'Join')", LastError());
+  EXPECT_EQ("nil\ttrue", Print("me.Join, inst.Me.Parent.Join ~= nil"));
 }
 
 TEST_F(ScriptMembers, FindGivesTheFirstMatchInPreOrder) {
@@ -235,7 +236,11 @@ TEST_F(ScriptHandlers, HandlersWalkSelectAndKeepObjectsPastTheirLife) {
   EXPECT_EQ("true", Print("walked > 0"));
   client->Remove("Zoe");
   Settle();
-  EXPECT_EQ("(ventrilouser no longer available)\tnil\tnil\tfalse", Print("kept, kept.Name, Ventrilo[keptID], kept:Select()"));
+  EXPECT_EQ("(ventrilouser no longer available)\tnil", Print("kept, Ventrilo[keptID]"));
+  for (const char* use : {"return kept.Name", "return kept:Select()"}) {
+    EXPECT_FALSE(Run(use));
+    EXPECT_EQ("script error: test:1: ventrilouser no longer available", LastError()) << use;
+  }
 }
 
 TEST_F(ScriptHandlers, AutoJoinExampleFollowsTheFriend) {

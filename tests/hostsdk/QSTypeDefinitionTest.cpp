@@ -1,11 +1,16 @@
+#include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
 namespace {
+
+// A type with only the base's behaviour.
+using PlainType = QSDeletableType<QSTypeDefinition>;
 
 // A type that answers by record id, as the module's types do, and shows what
 // the base hands it.
@@ -67,14 +72,14 @@ bool MemberCallbackB(std::uintptr_t, int, const char* const*, ObjectRef* out) {
 
 TEST(TypeName, IsCutTo31Characters) {
   const std::string forty(40, 'x');
-  QSTypeDefinition type(forty.c_str());
+  PlainType type(forty.c_str());
   EXPECT_EQ(std::string(type.GetName()), std::string(31, 'x'));
-  EXPECT_STREQ(QSTypeDefinition(nullptr).GetName(), "");
+  EXPECT_STREQ(PlainType(nullptr).GetName(), "");
   EXPECT_EQ(type.ValueType(), &type);
 }
 
 TEST(Registration, ExplicitIdsAdvanceTheNextIdAndAutoIdsFollow) {
-  QSTypeDefinition type("t");
+  PlainType type("t");
   EXPECT_TRUE(type.AddMember(0, "A", nullptr));
   EXPECT_TRUE(type.AddMember(2, "C", nullptr));
   EXPECT_TRUE(type.AddMember(1, "B", nullptr));
@@ -96,7 +101,7 @@ TEST(Registration, ExplicitIdsAdvanceTheNextIdAndAutoIdsFollow) {
 }
 
 TEST(Registration, NewestRegistrationOfANameAnswersAndRemovalRestoresTheOlder) {
-  QSTypeDefinition type("t");
+  PlainType type("t");
   ASSERT_TRUE(type.AddMember(0, "X", &MemberCallbackA));
   ASSERT_TRUE(type.AddMember(0, "X", &MemberCallbackB));
   ObjectRef out{nullptr, 0};
@@ -117,7 +122,7 @@ TEST(Registration, NewestRegistrationOfANameAnswersAndRemovalRestoresTheOlder) {
 }
 
 TEST(Registration, MethodCallbacksGetTheValueAndRemovingTheOlderKeepsTheNewer) {
-  QSTypeDefinition type("t");
+  PlainType type("t");
   ASSERT_TRUE(type.AddMethod(3, "Go", &MethodCallback));
   std::uintptr_t value = 5;
   EXPECT_EQ(type.CallMethod(value, "Go", 0, nullptr), 1);
@@ -192,7 +197,7 @@ TEST(Dispatch, BaseRecordOperationsFallBackToTheName) {
 }
 
 TEST(Inheritance, LooksThroughEveryAncestorButNotTheTypeItself) {
-  QSTypeDefinition element("element"), channel("channel"), server("server");
+  PlainType element("element"), channel("channel"), server("server");
   channel.SetInheritance(&element);
   server.SetInheritance(&channel);
   ASSERT_TRUE(element.AddMember(0, "Name", nullptr));
@@ -220,3 +225,25 @@ TEST(Defaults, ParseArgsJoinsWithSpacesAndCutsLongTexts) {
   EXPECT_EQ(type.parsed.substr(1499, 3), "x y");
 }
 
+
+// Slot 1 is how the host deletes a type and how the module deletes its own:
+// the whole object is destroyed through the base pointer, and its memory is
+// freed only when the flag asks for it (AddressSanitizer sees a missing or a
+// wrong free).
+TEST(DeletingDestructor, DestroysTheWholeTypeAndFreesOnlyWithTheFlag) {
+  struct Counted : ProbeType {
+    explicit Counted(int* destroyed) : destroyed(destroyed) {}
+    ~Counted() { ++*destroyed; }
+    int* destroyed;
+  };
+  int destroyed = 0;
+  QSTypeDefinition* heap = new QSDeletableType<Counted>(&destroyed);
+  ASSERT_TRUE(heap->AddMember(0, "Name", nullptr));
+  EXPECT_EQ(heap->DeletingDestructor(QSTypeDefinition::kFreeMemory), heap);
+  EXPECT_EQ(destroyed, 1);
+
+  alignas(QSDeletableType<Counted>) unsigned char storage[sizeof(QSDeletableType<Counted>)];
+  QSTypeDefinition* placed = new (storage) QSDeletableType<Counted>(&destroyed);
+  EXPECT_EQ(placed->DeletingDestructor(0), static_cast<void*>(storage));
+  EXPECT_EQ(destroyed, 2);
+}

@@ -25,6 +25,16 @@ TEST(ParseDisplayText, FlagsAndRank_FromTheTextBeforeTheName) {
       {"\"M\" Sam \"A\" Sam", "Sam", 0x010, ""},
       {"Rank Sam", "", 0, ""},
       {"Major Tom  Tom", "Tom", 0, "Major"},
+      // A name that also stands among the letters or inside the rank.
+      {"\"A\" A", "A", 0x001, ""},
+      {"\"AM\" M (away)", "M", 0x011, ""},
+      {"Officer Off", "Off", 0, "Officer"},
+      {"\"C\" Officer Off (away)", "Off", 0x002, "Officer"},
+      {"\"GM\"  Tom Tom", "Tom", 0x018, ""},
+      // No place the client draws a name at: its first occurrence counts.
+      {"Bob(away)", "Bob", 0, ""},
+      {"\"P\" Sir Bobby", "Bob", 0x100, "Sir"},
+      {"\"A\"", "A", 0, ""},
   };
   for (const Case& c : cases) {
     TreeItemInfo info;

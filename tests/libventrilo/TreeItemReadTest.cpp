@@ -1,12 +1,15 @@
 #include "libventrilo/ReadRemoteString.h"
 #include "libventrilo/ReadTreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
+#include "libventrilo/VentFailureBox.h"
 #include "tests/libventrilo/ClientTest.h"
 
 #include <atomic>
 #include <cstring>
 
 namespace {
+
+constexpr unsigned kBoxTimeoutMs = 10000;
 
 // Reads a stand-in's items and memory through a process handle and buffers of
 // its own, as a client instance does.
@@ -71,23 +74,46 @@ TEST_F(TreeItemRead, Item_EveryFieldAndTheTextCutAt1023) {
   EXPECT_EQ(info.flags, kFlagAdmin);
 }
 
-TEST_F(TreeItemRead, Item_DeletedOneBoxAndFalse) {
+// The box is shown from a thread of its own: nobody at the screen holds up
+// no read, and while one box is open the next failure shows none.
+TEST_F(TreeItemRead, Item_DeletedOneBoxAtATimeAndFalse) {
   const HTREEITEM carol = client_->Item("Carol");
-  client_->Remove("Carol");
-  TreeItemInfo info;
-  EXPECT_FALSE(Read(carol, &info));
-  EXPECT_EQ(info.displayText, "");
-  EXPECT_EQ(info.iconID, -1);
+  const HTREEITEM bob = client_->Item("Bob");
+  client_->Remove("Lobby");
+  sim::HoldMessageBoxes(true);
+  for (HTREEITEM gone : {carol, bob}) {
+    TreeItemInfo info;
+    bool itemGone = false;
+    bool answered = true;
+    EXPECT_FALSE(ReadTreeItem(client_->TreeView(), gone, memory_.get(), &info, &answered, &itemGone));
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(itemGone);
+    EXPECT_EQ(info.displayText, "");
+    EXPECT_EQ(info.iconID, -1);
+  }
+  ASSERT_TRUE(sim::AwaitMessageBoxes(1, kBoxTimeoutMs));
+  sim::HoldMessageBoxes(false);
+  ASSERT_TRUE(VentFailureBox::AwaitClosed(kBoxTimeoutMs));
+  EXPECT_TRUE(sim::AwaitModuleReferences(0, kBoxTimeoutMs)) << "the box thread lets go of the module as it ends";
   const std::vector<sim::MessageBoxRecord> boxes = sim::TakeMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Treeview_GetItem failed");
   EXPECT_EQ(boxes[0].caption, "error");
   EXPECT_EQ(boxes[0].type, MB_OK);
+
+  // A box that gets no thread is not shown, and the read still fails.
+  sim::FailCreateThread(1);
+  TreeItemInfo info;
+  EXPECT_FALSE(Read(carol, &info));
+  EXPECT_TRUE(VentFailureBox::AwaitClosed(kBoxTimeoutMs));
+  EXPECT_TRUE(sim::TakeMessageBoxes().empty());
+  EXPECT_TRUE(sim::AwaitModuleReferences(0, kBoxTimeoutMs));
 }
 
 // The client deletes an item after the walk found it and before it is read:
-// the capture goes on without it.
-TEST_F(TreeItemRead, Item_DeletedDuringCaptureIsLeftOut) {
+// the walk would take the gap for the end of the list, so the capture is
+// dropped, and the next one shows the client as it is.
+TEST_F(TreeItemRead, Item_DeletedDuringCaptureDropsTheSnapshot) {
   // The walk asks for Bob's next sibling, then reads it: Carol goes in between.
   std::atomic<bool> walkedPastBob{false};
   sim::SetMessageHook([&](const sim::CallRecord& call) {
@@ -97,10 +123,13 @@ TEST_F(TreeItemRead, Item_DeletedDuringCaptureIsLeftOut) {
     else if (call.message == TVM_GETITEMA && walkedPastBob && client_->Item("Carol") != nullptr)
       client_->Remove("Carol");
   });
-  Held<ISnapshot> snapshot = Capture(instance_.get());
+  ISnapshot* out = nullptr;
+  EXPECT_FALSE(instance_->TakeSnapshot(&out));
   sim::SetMessageHook(nullptr);
+  EXPECT_TRUE(sim::AwaitMessageBoxes(1, kBoxTimeoutMs));
+  Held<ISnapshot> snapshot = Capture(instance_.get());
   EXPECT_EQ(UserNames(ChannelNamed(ServerOf(snapshot.get()), "Lobby")), std::vector<std::string>{"Bob"});
-  EXPECT_EQ(sim::TakeMessageBoxes().size(), 1u);
+  EXPECT_EQ(ChannelNames(ServerOf(snapshot.get())), (std::vector<std::string>{"Games", "Lobby"}));
 }
 
 TEST_F(TreeItemRead, Record_UnreadableFailsSilently) {
@@ -170,14 +199,15 @@ TEST_F(TreeItemRead, FailedCommit_NoRequestWithoutAnAddress) {
   EXPECT_TRUE(sim::TakeRecords().empty());
   EXPECT_TRUE(sim::TakeMessageBoxes().empty());
 
-  // A client instance whose commit failed still captures, without items.
-  sim::FailVirtualAlloc(2);
-  Held<ISnapshot> snapshot = Capture(instance_.get());
-  IServer* server = ServerOf(snapshot.get());
-  EXPECT_EQ(server->GetIconID(), -1);
-  EXPECT_TRUE(UserNames(server).empty());
-  for (const sim::CallRecord& call : sim::TakeRecords())
-    EXPECT_NE(call.message, TVM_GETITEMA);
+  // Allocate commits what is missing, and only that.
+  sim::FailVirtualAlloc(1);
+  EXPECT_FALSE(uncommitted.Allocate());
+  EXPECT_EQ(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
+  EXPECT_NE(uncommitted.GetTextBuffer()->GetAddress(), nullptr);
+  const LPVOID text = uncommitted.GetTextBuffer()->GetAddress();
+  EXPECT_TRUE(uncommitted.Allocate());
+  EXPECT_EQ(uncommitted.GetTextBuffer()->GetAddress(), text);
+  EXPECT_NE(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
 }
 
 }  // namespace

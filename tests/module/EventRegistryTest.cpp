@@ -1,4 +1,5 @@
 #include "module/Chorister.h"
+#include "hostsdk/QSDeletableType.h"
 #include "module/EventRegistry.h"
 #include "module/ModuleGlobals.h"
 #include "tests/support/RecordingHost.h"
@@ -25,7 +26,7 @@ class EventRaising : public testing::Test {
   }
 
   RecordingHost host;
-  QSTypeDefinition contextType{"ventrilouser"};
+  QSDeletableType<QSTypeDefinition> contextType{"ventrilouser"};
 };
 
 struct EchoCase {

@@ -1,12 +1,16 @@
+#include "elements/VentriloInstance.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
+#include "tests/support/FakeLocator.h"
 #include "tests/support/ModuleFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -34,6 +38,14 @@ class Pulse : public ModuleFixture {
     host->fired.clear();
     module->Pulse();
     return host->FiredNames();
+  }
+
+  // Each element of the instance's tree in pre-order, as "<id> <name>".
+  static std::vector<std::string> Tree(const VentriloInstance* instance) {
+    std::vector<std::string> tree;
+    for (const VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext())
+      tree.push_back(std::to_string(e->GetID()) + " " + e->GetName());
+    return tree;
   }
 
   IVentriloLocator* locator = nullptr;
@@ -95,17 +107,71 @@ TEST_F(Pulse, AClientWithoutSnapshotKeepsItsElementUnchanged) {
   const std::vector<std::string> applied = Cycle();
   ASSERT_FALSE(applied.empty());
   EXPECT_EQ(applied.front(), "Ventrilo.OnOnline");
+
+  // Online with a tree, then a capture fails (the client stopped answering):
+  // not a disconnect, so nothing changes until a capture succeeds again.
+  VentriloInstance* instance = VentriloInstance::First();
+  const std::vector<std::string> tree = Tree(instance);
+  const std::uint32_t passes = instance->GetPassNumber();
+  client.Remove("User2");
+  sim::SetHung(client.ProcessId(), true, 6000);
+  EXPECT_EQ(Cycle(), kNothing);
+  EXPECT_TRUE(instance->IsOnline());
+  EXPECT_EQ(Tree(instance), tree);
+  EXPECT_EQ(instance->GetPassNumber(), passes);
+  EXPECT_NE(instance->GetMe(), nullptr);
+  sim::SetHung(client.ProcessId(), false);
+  EXPECT_EQ(Cycle(), (std::vector<std::string>{"Ventrilo.OnLeavingInstance", "Ventrilo.OnLeavingParent"}));
 }
 
-TEST_F(Pulse, ShutdownClosesTheInstancesStillAlive) {
+TEST_F(Pulse, ShutdownDestroysTheInstancesStillAliveSilently) {
   standin::StandinClient client(standin::MakeLargeRoster(2, 1));
   Cycle();
   Cycle();
-  host->fired.clear();
+  ASSERT_GT(VentriloElement::LiveCount(), 3u);
+  module->SetEventEcho(true);
+  host->ClearRecords();
   module->Shutdown();
-  const std::vector<std::string> names = host->FiredNames();
-  EXPECT_EQ(std::count(names.begin(), names.end(), "Ventrilo.OnInstanceClosed"), 1);
-  EXPECT_GT(std::count(names.begin(), names.end(), "Ventrilo.OnLeavingInstance"), 3);
-  for (const auto& event : host->fired)
-    EXPECT_NE(event.context.Type, nullptr) << event.name;  // raised while the types still exist
+  EXPECT_EQ(host->FiredNames(), kNothing);
+  EXPECT_EQ(host->Console(), kNothing);
+  EXPECT_EQ(VentriloElement::LiveCount(), 0u);
+  EXPECT_EQ(VentriloInstance::First(), nullptr);
+}
+
+// The pulse holds the module lock while handlers run: a polling cycle that
+// ends meanwhile waits with its hand-over, and the pass goes on with the table
+// it started with. The next pulse applies the waiting one.
+TEST_F(Pulse, AHandOverDuringAHandlerWaitsForThePulseToEnd) {
+  standin::StandinClient client(standin::MakeLargeRoster(2, 1));
+  Cycle();
+  FakeLocator others(1);
+  std::promise<void> captured;
+  others.instances[0]->onSnapshot = [&] { captured.set_value(); };
+  std::thread cycle;
+  module->PollOnce(locator);
+  const std::uint64_t before = module->HandOverCount();
+  host->onFire = [&](const RecordingHost::FiredEvent& event) {
+    if (event.name != "Ventrilo.OnOnline")
+      return 0;
+    cycle = std::thread([&] { module->PollOnce(&others); });
+    captured.get_future().wait();
+    // Its capture is done; only the hand-over is left, and it must not happen
+    // now. Ample time for it if the lock were free.
+    EXPECT_FALSE(module->AwaitHandOver(before + 1, 200));
+    return 0;
+  };
+  module->Pulse();
+  host->onFire = nullptr;
+  ASSERT_TRUE(cycle.joinable());
+  cycle.join();
+  EXPECT_EQ(module->HandOverCount(), before + 1);
+  VentriloInstance* instance = VentriloInstance::First();
+  EXPECT_TRUE(instance->CheckTree());
+  EXPECT_NE(instance->GetMe(), nullptr);
+  EXPECT_EQ(VentriloElement::LiveCount(), 1 + 1 + 1 + 2u);  // instance, server, channel, two users
+  // The waiting table has only the fake client: the stand-in's instance closes.
+  const std::vector<std::string> next = PulseOnly();
+  ASSERT_FALSE(next.empty());
+  EXPECT_EQ(next.front(), "Ventrilo.OnInstanceClosed");
+  EXPECT_EQ(next.back(), "Ventrilo.OnInstanceOpened");
 }

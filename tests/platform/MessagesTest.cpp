@@ -25,6 +25,7 @@ class Messages : public testing::Test {
                                  if (message != kPing)
                                    return 0;
                                  ++handled;
+                                 seen.push_back(wParam);
                                  return static_cast<LRESULT>(wParam) + 1;
                                });
   }
@@ -51,22 +52,26 @@ class Messages : public testing::Test {
   DWORD client = 0;
   HWND window = nullptr;
   std::atomic<int> handled{0};
+  // The wParam of each ping handled, in order (the window thread lock orders them).
+  std::vector<WPARAM> seen;
 };
 
-TEST_F(Messages, Hang_BlocksPlainSendsUntilTheThreadRecovers) {
+// A timed-out send is not withdrawn: the thread handles it when it wakes,
+// before the senders still waiting.
+TEST_F(Messages, Hang_BlocksPlainSendsUntilTheThreadRecoversAndTimedOutOnesComeLate) {
   sim::SetHung(client, true);
-  std::future<LRESULT> answer = SendFromAnotherThread(41);
   DWORD_PTR result = 0;
   SetLastError(0);
   EXPECT_EQ(SendBounded(SMTO_NORMAL, 20, &result), 0);
   EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
+  std::future<LRESULT> answer = SendFromAnotherThread(41);
   EXPECT_EQ(handled, 0);
 
   sim::SetHung(client, false);
   EXPECT_EQ(answer.get(), 42);
   EXPECT_NE(SendBounded(SMTO_NORMAL, 1000, &result), 0);
   EXPECT_EQ(result, 2u);
-  EXPECT_EQ(handled, 2);
+  EXPECT_EQ(seen, (std::vector<WPARAM>{1, 41, 1}));
 }
 
 TEST_F(Messages, Hang_AbortIfHungGivesUpAtOnceAfterFiveSeconds) {
@@ -81,10 +86,16 @@ TEST_F(Messages, Hang_AbortIfHungGivesUpAtOnceAfterFiveSeconds) {
   EXPECT_EQ(SendBounded(SMTO_ABORTIFHUNG, 20, &result), 0) << "a fresh hang waits for the bound";
   EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
   EXPECT_EQ(handled, 0);
+
+  // Only the send that waited was queued; the one given up at once never was.
+  sim::SetHung(client, false);
+  EXPECT_EQ(handled, 1);
 }
 
-TEST_F(Messages, Hang_EndOfTheProcessReleasesBlockedSenders) {
+TEST_F(Messages, Hang_EndOfTheProcessReleasesBlockedSendersAndDropsTimedOutOnes) {
   sim::SetHung(client, true);
+  DWORD_PTR result = 0;
+  EXPECT_EQ(SendBounded(SMTO_NORMAL, 20, &result), 0);
   std::future<LRESULT> answer = SendFromAnotherThread(1);
   sim::ExitProcess(client);
   EXPECT_EQ(answer.get(), 0);

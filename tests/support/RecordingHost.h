@@ -13,6 +13,7 @@
 // everything else happens on the test's (the host's main) thread.
 #pragma once
 
+#include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
 #include "module/ScriptHost.h"
 
@@ -98,9 +99,9 @@ class RecordingHost final : public ScriptHost {
  private:
   void Record(std::string call);
 
-  QSTypeDefinition stringType_{"string"};
-  QSTypeDefinition uintType_{"uint"};
-  QSTypeDefinition boolType_{"bool"};
+  QSDeletableType<QSTypeDefinition> stringType_{"string"};
+  QSDeletableType<QSTypeDefinition> uintType_{"uint"};
+  QSDeletableType<QSTypeDefinition> boolType_{"bool"};
   mutable std::mutex mutex_;
   std::vector<std::string> calls_;
   std::vector<std::string> console_;

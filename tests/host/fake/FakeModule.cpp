@@ -7,6 +7,7 @@
 // global object "Fake". Queue(text...) makes the next pulse fire
 // "Fake.OnQueued" with the queued texts as arguments and the object as
 // context. It writes a console line when it initialises and when it shuts down.
+#include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
 #include "module/QSModuleInterface.h"
 
@@ -70,7 +71,7 @@ class FakeModule final : public QSModuleInterface {
       return false;
     }
     queuedEvent = host->DeclareEvent("Fake.OnQueued");
-    type = new FakeType(host->LookupType("string", 0, 0));
+    type = new QSDeletableType<FakeType>(host->LookupType("string", 0, 0));
     host->InstallType(type);
     host->BindGlobalObject("Fake", Resolve);
     host->ConsoleWrite("fake module %s", "initialised");
@@ -80,7 +81,7 @@ class FakeModule final : public QSModuleInterface {
   void Shutdown() override {
     host->UnbindGlobalObject("Fake");
     host->UninstallType(type);
-    delete type;
+    type->DeletingDestructor(QSTypeDefinition::kFreeMemory);
     type = nullptr;
     host->ConsoleWrite("fake module shut down\n");
   }
