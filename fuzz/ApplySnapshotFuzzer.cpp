@@ -17,11 +17,7 @@
 // its subtree, and a server skipped so skips everything. Elements not met are
 // removed. Me and Selection name the elements of the local and selected items.
 //
-// Two things the element tree does today are taken as they are, unless
-// CHORISTER_FUZZ_STRICT_TREE=1 is in the environment: its own checker
-// (CheckTree) is not run, since it also wants children in name order, which a
-// rename legitimately breaks; and an element that leaves with its parent may
-// raise its leaving events detached, in the other order (see EventAudit).
+// The tree's own checker (CheckTree) must hold after every apply too.
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
 #include "fuzz/FuzzCheck.h"
@@ -33,8 +29,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <set>
 
 namespace {
@@ -48,7 +42,6 @@ constexpr int kIcons[] = {-1, 0, 1, 2, 3, 4, 13, 14, 15};
 RecordingHost* host = nullptr;
 EventAudit* audit = nullptr;
 FakeClient* client = nullptr;
-bool strictTree = false;
 
 TreeItemInfo ValuesOf(ITreeItem* item) {
   TreeItemInfo values;
@@ -193,9 +186,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   EventRegistry::DeclareAll(host);
   audit = new EventAudit(*host);
   client = new FakeClient();
-  const char* strict = std::getenv("CHORISTER_FUZZ_STRICT_TREE");
-  strictTree = strict && std::strcmp(strict, "1") == 0;
-  audit->detachedSubtreeLeaves = !strictTree;
   return 0;
 }
 
@@ -214,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> problems = expected.Compare(*instance);
     for (std::string& problem : audit->Check(*instance, before, idsBefore, expected)) problems.push_back(problem);
     for (std::string& problem : audit->Leftovers()) problems.push_back(problem);
-    if (strictTree && !instance->CheckTree()) problems.push_back("the tree's own checker fails");
+    if (!instance->CheckTree()) problems.push_back("the tree's own checker fails");
     FuzzCheck(problems.empty(), "the apply agrees with the model", Lines(problems));
     before = std::move(expected);
     host->ClearRecords();

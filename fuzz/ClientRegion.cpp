@@ -66,10 +66,11 @@ std::optional<std::string> ClientRegion::ExpectedString(std::uint32_t address) c
   if (address == 0 || address == kEmptyStringAddress)
     return std::string();
   // Windows copies nothing from a range that runs into an unreadable page, so
-  // the reader halves its read until the range fits, down to 16 bytes; the
-  // last byte of a read always becomes the terminator.
-  for (std::uint32_t size = 1024; size >= 16; size /= 2) {
-    if (Readable(address, size)) {
+  // the reader falls back to the rest of the string's page; the last byte of
+  // a read always becomes the terminator.
+  const std::uint32_t restOfPage = static_cast<std::uint32_t>(kPageSize - address % kPageSize);
+  for (std::uint32_t size : {1024u, restOfPage}) {
+    if (size <= 1024 && Readable(address, size)) {
       const std::string bytes = Bytes(address, size - 1);
       return bytes.substr(0, bytes.find('\0'));
     }

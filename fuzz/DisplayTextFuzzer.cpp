@@ -8,12 +8,9 @@
 // ("<letters>" <rank> <name> <suffix>, standin::DisplayText) and check that
 // the parse gives the fields back. Some such texts are ambiguous to any
 // parse that looks for the name (it also occurs earlier); those are skipped.
-// Which texts count as ambiguous depends on where the name is looked for:
-//  - by default, as the parse does today, anywhere in the text: a name that
-//    occurs inside the flag letters or the rank is skipped;
-//  - with CHORISTER_FUZZ_NAME_AFTER_LETTERS=1 in the environment, after the
-//    closing quote of the letters: only a name inside the rank is skipped, so
-//    the names inside the letters ("A" with "A", "M" with "AM") are checked too.
+// The name is looked for after the closing quote of the letters, so only a
+// name inside the rank is skipped, and names inside the letters ("A" with
+// "A", "M" with "AM") are checked too.
 #include "fuzz/FuzzCheck.h"
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/TreeItemInfo.h"
@@ -22,7 +19,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -30,8 +26,6 @@ namespace {
 constexpr std::size_t kLongestText = 1023;
 constexpr std::uint32_t kAllFlags = 0x1FF;
 constexpr char kFlagLetters[] = "ACNGMTWSP";
-
-bool nameAfterLetters = false;
 
 std::uint32_t FlagsOf(const std::string& letters) {
   std::uint32_t flags = 0;
@@ -92,7 +86,7 @@ void KnownFields(FuzzedDataProvider& input) {
   before.suffix.clear();
   const std::string prefix = standin::DisplayText(before);
   const std::size_t placed = prefix.empty() ? 0 : prefix.size() + 1;
-  const std::size_t searchFrom = nameAfterLetters && !entry.flags.empty() ? entry.flags.size() + 2 : 0;
+  const std::size_t searchFrom = !entry.flags.empty() ? entry.flags.size() + 2 : 0;
   if (text.find(entry.name, searchFrom) != placed)
     return;
 
@@ -110,8 +104,6 @@ void KnownFields(FuzzedDataProvider& input) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The parse reports names it cannot find on standard output.
   std::freopen("/dev/null", "w", stdout);
-  const char* rule = std::getenv("CHORISTER_FUZZ_NAME_AFTER_LETTERS");
-  nameAfterLetters = rule && std::strcmp(rule, "1") == 0;
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/ReadTreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
+#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "platform/sim/SimDesktop.h"
 
@@ -16,6 +17,7 @@
 
 namespace {
 
+constexpr unsigned kBoxTimeoutMs = 10000;
 constexpr std::uint32_t kRecordSize = 0x9C;
 constexpr std::uint32_t kRankIDOffset = 0x7E;
 constexpr std::uint32_t kStringOffsets[] = {0x88, 0x8C, 0x90, 0x94};
@@ -72,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TreeItemInfo info;
   bool answered = true;
   const bool read = ReadTreeItem(tree, stale ? deleted : item, memory, &info, &answered);
+  // The failure box is shown from a thread of its own.
+  FuzzCheck(VentFailureBox::AwaitClosed(kBoxTimeoutMs), "the failure box closes");
   const std::vector<sim::MessageBoxRecord> boxes = sim::TakeMessageBoxes();
   FuzzCheck(answered, "the tree view answered");
   if (stale) {

@@ -5,7 +5,11 @@
 namespace {
 
 constexpr SIZE_T kLargestRead = 1024;
-constexpr SIZE_T kSmallestRead = 16;
+constexpr std::uint64_t kPageSize = 4096;
+
+bool Read(HANDLE process, std::uint32_t address, char* buffer, SIZE_T size, SIZE_T* count) {
+  return ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(address)), buffer, size, count);
+}
 
 }  // namespace
 
@@ -19,13 +23,13 @@ void ReadRemoteString(HANDLE process, std::uint32_t address, std::string* target
   SIZE_T count = 0;
   SIZE_T size = kLargestRead;
   // ReadProcessMemory copies nothing when the range runs into an unreadable
-  // page (ERROR_PARTIAL_COPY), so a string close to the end of the client's
-  // memory is found by halving the read until it fits.
-  while (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(address)), buffer, size,
-                            &count) &&
-         GetLastError() == ERROR_PARTIAL_COPY) {
-    size /= 2;
-    if (size < kSmallestRead)
+  // page (ERROR_PARTIAL_COPY). As the read is shorter than a page, the only
+  // page it can have run into is the one after the string's own: the rest of
+  // that page is read instead, so a string that ends anywhere before the
+  // unreadable page comes through whole.
+  if (!Read(process, address, buffer, size, &count) && GetLastError() == ERROR_PARTIAL_COPY) {
+    size = static_cast<SIZE_T>(kPageSize - address % kPageSize);
+    if (size >= kLargestRead || !Read(process, address, buffer, size, &count))
       return;
   }
   if (count == 0)

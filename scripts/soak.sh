@@ -5,7 +5,7 @@
 # MUTATIONS defaults to 1,000,000 and PRESET to default (asan for
 # AddressSanitizer; slower). The random seed comes from SOAK_SEED, else from the
 # clock, and is printed, so a failure can be run again. Further options go to
-# the soak (tests/soak/Soak.cpp), e.g. --subtree-leaves. Runs at low priority.
+# the soak (tests/soak/Soak.cpp), e.g. --plant-wrong-expectation. Runs at low priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mutations="${1:-1000000}"

@@ -159,7 +159,7 @@ TEST_F(TreeItemRead, Record_EmptyStringAddressesAreNotRead) {
   EXPECT_EQ(info.rank, "") << "an empty name is found at the start";
 }
 
-TEST_F(TreeItemRead, String_HalvesTheReadNearTheEndOfMemory) {
+TEST_F(TreeItemRead, String_ReadsToTheEndOfItsPageNearTheEndOfMemory) {
   std::string text = "keep";
   EXPECT_EQ(ReadString(0, &text), std::vector<std::uint32_t>{});
   EXPECT_EQ(text, "");
@@ -175,14 +175,23 @@ TEST_F(TreeItemRead, String_HalvesTheReadNearTheEndOfMemory) {
   sim::Write(pid_, page + 4096 - 512, short400.c_str(), 401);
   EXPECT_EQ(ReadString(page + 4096 - 512, &text), (std::vector<std::uint32_t>{1024, 512}));
   EXPECT_EQ(text, short400);
+  // Ends in the last bytes of memory, and between two of the sizes a halving
+  // read would try: both come through whole.
+  sim::Write(pid_, page + 4096 - 8, "abcdefg", 8);
+  EXPECT_EQ(ReadString(page + 4096 - 8, &text), (std::vector<std::uint32_t>{1024, 8}));
+  EXPECT_EQ(text, "abcdefg");
+  const std::string long39(39, 'm');
+  sim::Write(pid_, page + 4096 - 40, long39.c_str(), 40);
+  EXPECT_EQ(ReadString(page + 4096 - 40, &text), (std::vector<std::uint32_t>{1024, 40}));
+  EXPECT_EQ(text, long39);
 
   // No terminator before the end of memory: the last byte read is replaced.
   const std::uint32_t unterminated = Page('u');
-  EXPECT_EQ(ReadString(unterminated + 4096 - 300, &text), (std::vector<std::uint32_t>{1024, 512, 256}));
-  EXPECT_EQ(text, std::string(255, 'u'));
+  EXPECT_EQ(ReadString(unterminated + 4096 - 300, &text), (std::vector<std::uint32_t>{1024, 300}));
+  EXPECT_EQ(text, std::string(299, 'u'));
 
   text = "keep";
-  EXPECT_EQ(ReadString(unterminated + 4096 - 8, &text), (std::vector<std::uint32_t>{1024, 512, 256, 128, 64, 32, 16}));
+  EXPECT_EQ(ReadString(unterminated + 4096, &text), (std::vector<std::uint32_t>{1024}));
   EXPECT_EQ(text, "keep");
 }
 

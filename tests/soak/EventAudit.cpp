@@ -90,14 +90,7 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
     const auto kept = idsAfter.find(key);
     const auto was = before.elements.find(key);
     if (kept == idsAfter.end() || was == before.elements.end()) {
-      const std::uint32_t parent = was == before.elements.end() ? 0 : was->second.parent;
-      const bool withParent = parent ? !idsAfter.contains(parent) : !after.online;
-      if (detachedSubtreeLeaves && withParent) {
-        expected[id] = {"LeavingParent", "LeavingInstance"};
-        detached_.erase(id);
-      } else {
-        expected[id] = {"LeavingInstance", "LeavingParent"};
-      }
+      expected[id] = {"LeavingInstance", "LeavingParent"};
     } else if (kept->second != id) {
       problems.push_back("key " + std::to_string(key) + " changed id from " + std::to_string(id) + " to " +
                          std::to_string(kept->second));

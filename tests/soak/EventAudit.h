@@ -46,11 +46,6 @@ class EventAudit {
 
   // Runs after the audit's own bookkeeping, as a script handler would.
   std::function<void(const RecordingHost::FiredEvent&)> next;
-  // Today an element that leaves together with its parent (the parent is
-  // destroyed, or the instance goes offline) is detached first: it raises
-  // leaving parent before leaving instance and has no Parent in between.
-  // While this is set, that is what such an element must raise.
-  bool detachedSubtreeLeaves = false;
 
  private:
   struct Event {

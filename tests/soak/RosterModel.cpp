@@ -15,8 +15,13 @@ constexpr const char* kSuffixes[] = {"", "", "(away)", "(muted)"};
 constexpr const char* kWords[] = {"", "brb", "raid at nine", "http://guild.example/", "Ah-leess", "x"};
 constexpr int kUserIcons[] = {2, 3, 9, 10, 11, 12, 13};
 constexpr int kChannelIcons[] = {1, 4, 5, 6, 7, 8};
-// Names that also occur in the flag letters or the ranks above.
-constexpr const char* kTrickyNames[] = {"A", "M", "P", "Off", "Lead", "AM", "Guest", "Raid"};
+// User names that also occur in the flag letters or inside the ranks above
+// (users only: they are the items whose text is parsed, and a channel made
+// together with its first user could draw the same one). Not a
+// word of a rank: "Raid Lead Raid" reads the same as rank "Raid Lead", name
+// "Raid" and as no rank, name "Raid", suffix "Lead Raid", and no parse can
+// tell which the client drew.
+constexpr const char* kTrickyNames[] = {"A", "M", "P", "Off", "AM", "Guest", "Rai"};
 
 int ImageOf(TreeExpectation::Kind kind, int icon) {
   if (icon != -1) return icon;
@@ -25,8 +30,8 @@ int ImageOf(TreeExpectation::Kind kind, int icon) {
 
 }  // namespace
 
-RosterModel::RosterModel(std::mt19937_64& random, const Options& options, const std::string& tag)
-    : random_(random), options_(options), tag_(tag) {
+RosterModel::RosterModel(std::mt19937_64& random, const std::string& tag)
+    : random_(random), tag_(tag) {
   standin::Roster roster;
   Node& server = nodes_[""];
   server.kind = Kind::Server;
@@ -75,16 +80,8 @@ bool RosterModel::Within(const std::string& name, const std::string& ancestor) c
   }
 }
 
-bool RosterModel::HasChildren(const std::string& name) const {
-  if (heldAtLastPass_.contains(client_->Record(name))) return true;
-  for (const auto& [other, node] : nodes_) {
-    if (!other.empty() && node.parent == name) return true;
-  }
-  return false;
-}
-
 std::string RosterModel::FreshName(Kind kind) {
-  if (options_.trickyNames && std::uniform_int_distribution(0, 3)(random_) == 0) {
+  if (kind == Kind::User && std::uniform_int_distribution(0, 3)(random_) == 0) {
     const std::string name = kTrickyNames[std::uniform_int_distribution<std::size_t>(0, std::size(kTrickyNames) - 1)(random_)];
     if (!nodes_.contains(name)) return name;
   }
@@ -120,17 +117,19 @@ standin::Entry RosterModel::FreshEntry(Kind kind) {
 
 // Another spelling of the node's base name that sorts in the same place: the
 // letters' case folds away in the order, and "-" sorts before every digit
-// that could follow the base in a sibling's name.
+// that could follow the base in a sibling's name. Names stay unique, as the
+// client's are: "" when every spelling tried is taken.
 std::string RosterModel::Variant(const Node& node) {
-  for (;;) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
     std::string name = node.base;
     for (char& c : name) {
       if (std::isalpha(static_cast<unsigned char>(c)) && std::uniform_int_distribution(0, 1)(random_))
         c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
     }
     name += std::string(std::uniform_int_distribution(0, 2)(random_), '-');
-    if (name != node.entry.name) return name;
+    if (name != node.entry.name && !nodes_.contains(name)) return name;
   }
+  return "";
 }
 
 void RosterModel::Rename(const std::string& name, const std::string& newName) {
@@ -154,51 +153,6 @@ void RosterModel::RemoveSubtree(const std::string& name) {
     if (!other.empty() && Within(other, name)) doomed.push_back(other);
   }
   for (const std::string& each : doomed) nodes_.erase(each);
-}
-
-bool RosterModel::ReadsWhole(std::uint32_t record, standin::ItemRecord::Text field) const {
-  const DWORD process = client_->ProcessId();
-  std::uint32_t address = 0;
-  if (!sim::Read(process, record + static_cast<std::uint32_t>(field), &address, sizeof address) || address == 0 ||
-      address == standin::kEmptyStringAddress)
-    return true;
-  // A reader reads 1024 bytes and halves the read down to 16 until the range
-  // is readable; the string comes whole when the smallest such size that
-  // holds it is readable.
-  char text[1024];
-  if (!sim::Read(process, address, text, 16)) return false;
-  std::uint32_t size = 16;
-  while (std::memchr(text, 0, size) == nullptr && size < sizeof text) {
-    size *= 2;
-    if (!sim::Read(process, address, text, size)) return false;
-  }
-  return true;
-}
-
-void RosterModel::AvoidMemoryEnd() {
-  using Text = standin::ItemRecord::Text;
-  for (int round = 0; round < 10; ++round) {
-    bool rewritten = false;
-    for (const auto& [name, node] : nodes_) {
-      const std::uint32_t record = client_->Record(name);
-      if (!record) continue;
-      const standin::Entry& entry = node.entry;
-      if (!ReadsWhole(record, Text::Name)) {
-        client_->Rename(name, entry.name + "~");
-        client_->Rename(name.empty() ? "" : entry.name + "~", entry.name);
-        rewritten = true;
-      }
-      if (!ReadsWhole(record, Text::Pronunciation)) {
-        client_->SetPronunciation(name, entry.pronunciation);
-        rewritten = true;
-      }
-      if (!ReadsWhole(record, Text::Comment) || !ReadsWhole(record, Text::CommentURL)) {
-        client_->SetComment(name, entry.comment, entry.commentURL);
-        rewritten = true;
-      }
-    }
-    if (!rewritten) return;
-  }
 }
 
 std::string RosterModel::Join() {
@@ -231,10 +185,11 @@ std::string RosterModel::RenameOne(Kind kind) {
   if (kind != Kind::Server && name.empty()) return "";
   const Node& node = nodes_.at(name);
   std::string newName = Variant(node);
-  if (options_.freeRenames && kind != Kind::Server) {
+  if (kind != Kind::Server && std::uniform_int_distribution(0, 1)(random_) == 0) {
     newName = FreshName(kind);
     nodes_.at(name).base = newName;
   }
+  if (newName.empty()) return "";
   const std::string old = node.entry.name;
   Rename(name, newName);
   return "rename " + old + " -> " + newName;
@@ -347,7 +302,7 @@ std::string RosterModel::Mutate() {
       case 9: done = channels < kMostChannels ? AddChannel() : ""; break;
       case 10: {
         const std::string channel = channels > 1 ? Pick(Kind::Channel) : "";
-        if (!channel.empty() && (options_.subtreeLeaves || !HasChildren(channel))) {
+        if (!channel.empty()) {
           client_->Remove(channel);
           RemoveSubtree(channel);
           done = "remove channel " + channel;
@@ -355,24 +310,19 @@ std::string RosterModel::Mutate() {
         break;
       }
       case 11:
-        if (options_.subtreeLeaves && std::uniform_int_distribution(0, connected_ ? 7 : 1)(random_) == 0) done = Link();
+        if (std::uniform_int_distribution(0, connected_ ? 7 : 1)(random_) == 0) done = Link();
         break;
       case 12: done = OwnUser(); break;
       case 13: done = Selection(); break;
       default: done = Attribute(); break;
     }
     if (done.empty()) continue;
-    if (!options_.stringsAtMemoryEnd) AvoidMemoryEnd();
     return done;
   }
 }
 
 TreeExpectation RosterModel::Expect() {
   TreeExpectation expected;
-  heldAtLastPass_.clear();
-  for (const auto& [name, node] : nodes_) {
-    if (!name.empty() && !node.parent.empty()) heldAtLastPass_.insert(client_->Record(node.parent));
-  }
   if (!connected_) return expected;
   expected.online = true;
   const HTREEITEM selected = sim::TreeSelection(client_->TreeView());

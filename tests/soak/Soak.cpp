@@ -7,13 +7,11 @@
 // no event naming a destroyed element). Every 1,000 changes it runs ten idle
 // cycles: they must raise nothing and leave the heap where it was.
 //
-//     soak [--mutations N] [--seed S] [--free-renames] [--tricky-names]
-//          [--subtree-leaves] [--strings-at-memory-end] [--plant-wrong-expectation]
+//     soak [--mutations N] [--seed S] [--plant-wrong-expectation]
 //
-// --free-renames, --tricky-names, --subtree-leaves and --strings-at-memory-end
-// add the changes that RosterModel leaves out by default. --plant-wrong-expectation expects a wrong comment for one user
-// after 100 changes, to show that a wrong tree is caught: the soak must then
-// fail, naming "(planted)". Exits 0 when every check held.
+// --plant-wrong-expectation expects a wrong comment for one user after 100
+// changes, to show that a wrong tree is caught: the soak must then fail,
+// naming "(planted)". Exits 0 when every check held.
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -39,7 +37,6 @@ struct Settings {
   long long mutations = 5000;
   unsigned long long seed = 1;
   bool plant = false;
-  RosterModel::Options model;
 };
 
 bool Parse(int argc, char** argv, Settings* settings) {
@@ -50,14 +47,6 @@ bool Parse(int argc, char** argv, Settings* settings) {
       settings->mutations = std::stoll(argv[++i]);
     else if (option == "--seed" && hasValue)
       settings->seed = std::stoull(argv[++i]);
-    else if (option == "--free-renames")
-      settings->model.freeRenames = true;
-    else if (option == "--tricky-names")
-      settings->model.trickyNames = true;
-    else if (option == "--subtree-leaves")
-      settings->model.subtreeLeaves = true;
-    else if (option == "--strings-at-memory-end")
-      settings->model.stringsAtMemoryEnd = true;
     else if (option == "--plant-wrong-expectation")
       settings->plant = true;
     else
@@ -170,8 +159,8 @@ int Soak::Run() {
     std::printf("soak: the module did not start\n");
     return 2;
   }
-  clients_[0].model = std::make_unique<RosterModel>(random_, settings_.model, "A");
-  clients_[1].model = std::make_unique<RosterModel>(random_, settings_.model, "B");
+  clients_[0].model = std::make_unique<RosterModel>(random_, "A");
+  clients_[1].model = std::make_unique<RosterModel>(random_, "B");
   Cycle();  // opens the instances
   for (Client& client : clients_) {
     client.instance = InstanceOf(client);
@@ -208,9 +197,7 @@ int Soak::Run() {
 int main(int argc, char** argv) {
   Settings settings;
   if (!Parse(argc, argv, &settings)) {
-    std::printf("usage: soak [--mutations N] [--seed S] [--free-renames] [--tricky-names] [--subtree-leaves] "
-                "[--strings-at-memory-end] "
-                "[--plant-wrong-expectation]\n");
+    std::printf("usage: soak [--mutations N] [--seed S] [--plant-wrong-expectation]\n");
     return 2;
   }
   return Soak(settings).Run();
