@@ -1,87 +1,65 @@
 #include "host/DemoDesktop.h"
 
-#include "standin/StandinClient.h"
+#include <sstream>
 
-using standin::Entry;
-
-namespace {
-
-Entry User(const char* name, const char* flags = "", const char* rank = "", std::uint16_t rankID = 0) {
-  Entry user;
-  user.name = name;
-  user.flags = flags;
-  user.rank = rank;
-  user.rankID = rankID;
-  return user;
-}
-
-standin::Channel Channel(const char* name, std::vector<Entry> users, std::vector<standin::Channel> channels = {}) {
-  standin::Channel channel;
-  channel.entry.name = name;
-  channel.users = std::move(users);
-  channel.channels = std::move(channels);
-  return channel;
-}
-
-standin::Roster AlphaRoster() {
-  standin::Roster roster;
-  roster.server.name = "Guild Hall";
-  roster.server.comment = "Raid night is Thursday";
-  roster.localUser = "Alice";
-  roster.channels = {
-      Channel("Lobby", {User("Alice", "A", "Officer", 2), User("Bob"), User("Eve")}),
-      Channel("Raid", {User("Dave", "M")}),
-      Channel("AFK", {}, {Channel("Deep AFK", {})}),
-  };
-  return roster;
-}
-
-standin::Roster BravoRoster() {
-  standin::Roster roster;
-  roster.server.name = "Night Owls";
-  roster.localUser = "Zed";
-  roster.channels = {
-      Channel("General", {User("Zed"), User("Yuki")}),
-      Channel("Music", {User("Xavier", "", "[Guest]")}),
-  };
-  return roster;
-}
-
-}  // namespace
-
-DemoDesktop::DemoDesktop(std::chrono::milliseconds runLength)
-    : alpha_(std::make_unique<standin::StandinClient>(AlphaRoster())),
-      bravo_(std::make_unique<standin::StandinClient>(BravoRoster())),
-      scale_(runLength.count() > 0 ? static_cast<double>(runLength.count()) / kTimelineLength.count() : 1.0) {
-  using std::chrono::milliseconds;
-  standin::StandinClient& alpha = *alpha_;
-  standin::StandinClient& bravo = *bravo_;
-  steps_ = {
-      {milliseconds(1000), [&] { alpha.AddUser("Lobby", User("Carol")); }},
-      {milliseconds(2000), [&] { alpha.SetIcon("Bob", 3); }},  // starts talking
-      {milliseconds(3000), [&] { alpha.SetIcon("Bob", 2); }},
-      {milliseconds(4000), [&] { alpha.SetFlags("Dave", "GM"); }},  // globally muted too
-      {milliseconds(5000), [&] { alpha.Move("Carol", "Raid"); }},
-      {milliseconds(6000), [&] { bravo.SetIcon("Yuki", 3); }},
-      {milliseconds(6500), [&] { bravo.SetIcon("Yuki", 2); }},
-      {milliseconds(7000), [&] { alpha.Rename("Dave", "David"); }},
-      {milliseconds(8000), [&] { alpha.SetComment("Bob", "back in 5", "http://example.org/bob"); }},
-      {milliseconds(9000), [&] { alpha.SetRank("Carol", "Officer", 2); }},
-      {milliseconds(10000), [&] { alpha.SetPronunciation("Alice", "Ah-leess"); }},
-      {milliseconds(11000), [&] { bravo.Disconnect(); }},
-      {milliseconds(13000), [&] { bravo.Reconnect(); }},
-      {milliseconds(14000), [&] { alpha.Remove("Eve"); }},
-      {milliseconds(15000), [&] { alpha.SetFlags("David", ""); }},
-      {milliseconds(16000), [&] { alpha.SetSuffix("Alice", "(away)"); }},
-      {milliseconds(17000), [&] { bravo.Exit(); }},
-      {milliseconds(18000), [&] { alpha.Move("Bob", "AFK"); }},
-  };
-}
+DemoDesktop::DemoDesktop(std::chrono::milliseconds runLength, Console& console)
+    : console_(console),
+      scale_(runLength.count() > 0 ? static_cast<double>(runLength.count()) / kTimelineLength.count() : 1.0) {}
 
 DemoDesktop::~DemoDesktop() = default;
 
-void DemoDesktop::Advance(std::chrono::milliseconds elapsed) {
-  while (next_ < steps_.size() && steps_[next_].at.count() * scale_ <= static_cast<double>(elapsed.count())) {
-    steps_[next_++].change();
+bool DemoDesktop::Fail(int line, const std::string& error) {
+  console_.Error("chorister-host: demo timeline, line " + std::to_string(line) + ": " + error);
+  return false;
+}
+
+bool DemoDesktop::Parse() {
+  std::istringstream text(kTimeline);
+  int number = 0;
+  for (std::string line; std::getline(text, line);) {
+    ++number;
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#')
+      continue;
+    std::istringstream words(line);
+    long long at = 0;
+    std::string client;
+    if (!(words >> at >> client) || at < 0)
+      return Fail(number, "expected AT CLIENT COMMAND, not '" + line + "'");
+    std::string command;
+    std::getline(words >> std::ws, command);
+    if (!steps_.empty() && at < steps_.back().at.count())
+      return Fail(number, "the changes are not in time order");
+    steps_.push_back(Step{std::chrono::milliseconds(at), client, command, number});
   }
+  return true;
+}
+
+bool DemoDesktop::Apply(const Step& step) {
+  auto& client = clients_[step.client];
+  std::string error;
+  if (!client) {
+    client = std::make_unique<DemoClient>();
+    if (!client->Start(&error))
+      return Fail(step.line, "client " + step.client + " cannot start: " + error);
+  }
+  error = client->Execute(step.command);
+  return error.empty() || Fail(step.line, step.client + " " + step.command + ": " + error);
+}
+
+bool DemoDesktop::Start() {
+  if (!Parse())
+    return false;
+  for (; next_ < steps_.size() && steps_[next_].at.count() == 0; ++next_) {
+    if (!Apply(steps_[next_]))
+      return false;
+  }
+  return true;
+}
+
+void DemoDesktop::Advance(std::chrono::milliseconds elapsed) {
+  while (next_ < steps_.size() && steps_[next_].at.count() * scale_ <= static_cast<double>(elapsed.count()))
+    Apply(steps_[next_++]);
 }

@@ -61,11 +61,6 @@ bool HostOptions::Parse(int argc, const char* const* argv, std::string* error) {
       if (!takeValue()) {
         return false;
       }
-      if (value == "demo" && !kHasDemoDesktop) {
-        *error = "--desktop demo is not available on Windows (the demo runs on the simulated desktop of the Linux "
-                 "build); --desktop none watches the clients running here";
-        return false;
-      }
       if (value == "demo") {
         desktop_ = Desktop::Demo;
       } else if (value == "none") {
@@ -98,14 +93,16 @@ std::string HostOptions::Usage() const {
          "                      script calls stop() or the host gets Ctrl-C\n"
          "  -e, --echo          switch the module's event echo on before the script\n"
          "                      runs (Ventrilo:SetEventSpam(true))\n"
-         + std::string(kHasDemoDesktop
+         + std::string(kDefaultDesktop == Desktop::Demo
                            ? "  -d, --desktop KIND  demo: two stand-in Ventrilo clients in this process\n"
                              "                      whose rosters change along a built-in timeline,\n"
                              "                      fitted into the run length (default);\n"
                              "                      none: only the clients already on the desktop\n"
                            : "  -d, --desktop KIND  none: the Ventrilo clients running on this desktop\n"
-                             "                      (default); demo, the simulated desktop of the Linux\n"
-                             "                      build, is not available on Windows\n") +
+                             "                      (default); demo: two stand-in clients, each a\n"
+                             "                      standin_client.exe process (it must be beside the\n"
+                             "                      host), along a built-in timeline fitted into the\n"
+                             "                      run length\n") +
          "  -h, --help          show this text\n"
          "\n"
          "In a script: on(\"Ventrilo.OnJoinedParent\", function(ctx, ...) end) attaches\n"

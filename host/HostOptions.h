@@ -8,15 +8,14 @@ class HostOptions {
   enum class Desktop { Demo, None };
 
 #ifdef _WIN32
-  // The demo desktop is the simulated one, which only the Linux build has; on
-  // Windows the host watches the real clients.
-  static constexpr bool kHasDemoDesktop = false;
+  // On Windows the host watches the real clients unless asked for the demo.
+  static constexpr Desktop kDefaultDesktop = Desktop::None;
 #else
-  static constexpr bool kHasDemoDesktop = true;
+  static constexpr Desktop kDefaultDesktop = Desktop::Demo;
 #endif
 
   // Defaults: the bundled demo script, the module built beside the host, a run
-  // of 20 seconds on the demo desktop where there is one, echo off.
+  // of 20 seconds, echo off; the demo desktop on Linux, the real one on Windows.
   HostOptions(std::string defaultScript, std::string defaultModule);
 
   // Parses the arguments after the program name. False with `error` set for an
@@ -39,6 +38,6 @@ class HostOptions {
   std::string module_;
   double seconds_ = 20;
   bool echo_ = false;
-  Desktop desktop_ = kHasDemoDesktop ? Desktop::Demo : Desktop::None;
+  Desktop desktop_ = kDefaultDesktop;
   bool help_ = false;
 };

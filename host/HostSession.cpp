@@ -1,5 +1,6 @@
 #include "host/HostSession.h"
 
+#include "host/DemoDesktop.h"
 #include "host/Interrupt.h"
 #include "host/LuaScriptHost.h"
 #include "host/ModuleLibrary.h"
@@ -8,18 +9,6 @@
 #include <fstream>
 #include <optional>
 #include <thread>
-
-#ifdef _WIN32
-// Windows has no simulated desktop, and the options refuse --desktop demo there.
-namespace {
-struct DemoDesktop {
-  explicit DemoDesktop(std::chrono::milliseconds) {}
-  void Advance(std::chrono::milliseconds) {}
-};
-}  // namespace
-#else
-#include "host/DemoDesktop.h"
-#endif
 
 namespace {
 
@@ -53,7 +42,10 @@ int HostSession::Run() {
   // until Shutdown has stopped that thread.
   std::optional<DemoDesktop> desktop;
   if (options_.GetDesktop() == HostOptions::Desktop::Demo) {
-    desktop.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(runLength));
+    desktop.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(runLength), console_);
+    if (!desktop->Start()) {
+      return 1;
+    }
   }
   ModuleLibrary library;
   if (!library.Open(options_.Module())) {

@@ -13,9 +13,9 @@ class HostSession {
   HostSession(const HostOptions& options, Console& console);
 
   // The process's exit code: 0 after a run (errors while the script runs are
-  // reported, not fatal), 1 when the script cannot be read or compiled or the
-  // module cannot be loaded or initialised. An interrupt (Interrupt) ends the
-  // run early, as stop() does.
+  // reported, not fatal), 1 when the script cannot be read or compiled, the
+  // demo desktop cannot start, or the module cannot be loaded or initialised.
+  // An interrupt (Interrupt) ends the run early, as stop() does.
   int Run();
 
  private:

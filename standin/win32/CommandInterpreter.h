@@ -1,10 +1,15 @@
-// The stand-in client's command language, one command per line, words separated
-// by spaces; "-" names the server's top level (or no flag letters):
+// The stand-in client's command language, one command per line (words as
+// SplitCommand takes them: "double quotes" around a name with spaces, - for an
+// empty text; an empty NAME is the server, an empty PARENT or CHANNEL the
+// server's top level):
 //   server NAME          connect, showing server NAME (again: reconnect, new item keys)
 //   disconnect           clear the tree; the disconnected root remains
 //   channel PARENT NAME  add a channel        user CHANNEL NAME   add a user
 //   move USER CHANNEL    move a user          flags NAME LETTERS  set the flag letters
 //   rename NAME NEW      rename an item       remove NAME         remove an item (and its subtree)
+//   comment NAME TEXT URL                     rank NAME TEXT ID   rank text and rank id
+//   pronunciation NAME TEXT                   suffix NAME TEXT    drawn after the name, e.g. (away)
+//   icon NAME INDEX      the image index (3 while talking, 2 silent)
 //   select NAME          select an item       local NAME          set the local user's name
 //   where USER           answers the user's channel
 //   exit                 end the client

@@ -27,6 +27,8 @@ struct alignas(4) EmptyDialog {
 
 }  // namespace
 
+int StandinWindow::Item::KindIcon() const { return kind == Kind::User ? kUserIcon : kChannelIcon; }
+
 StandinWindow::StandinWindow(RecordBook& records) : records_(records) {
   EmptyDialog dialog{};
   dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -130,7 +132,7 @@ bool StandinWindow::IsChannel(const std::string& name) const {
 void StandinWindow::Show(Item& item) {
   item.record = records_.New(item.entry);
   item.handle = Insert(ParentHandle(item.parent), item.entry,
-                       IconOf(item.entry, item.kind == Kind::User ? kUserIcon : kChannelIcon), item.record);
+                       IconOf(item.entry, item.KindIcon()), item.record);
 }
 
 void StandinWindow::ShowChildren(const std::string& parent) {
@@ -143,22 +145,39 @@ void StandinWindow::ShowChildren(const std::string& parent) {
   }
 }
 
-void StandinWindow::Redraw(const Item& item) {
-  records_.Update(item.record, item.entry);
-  if (item.handle == nullptr)
+void StandinWindow::Redraw(const Entry& entry, std::uint32_t record, HTREEITEM handle, int kindIcon) {
+  records_.Update(record, entry);
+  if (handle == nullptr)
     return;
-  const std::string text = DisplayText(item.entry);
+  const std::string text = DisplayText(entry);
   TVITEMA change{};
-  change.mask = TVIF_TEXT;
-  change.hItem = item.handle;
+  change.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  change.hItem = handle;
   change.pszText = const_cast<char*>(text.c_str());
+  change.iImage = change.iSelectedImage = IconOf(entry, kindIcon);
   SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+std::string StandinWindow::Edit(const std::string& name, const std::function<void(Entry&)>& change) {
+  if (name.empty()) {
+    change(server_);
+    Redraw(server_, serverRecord_, connected_ ? root_ : nullptr, kServerIcon);
+    return "";
+  }
+  const auto found = items_.find(name);
+  if (found == items_.end())
+    return "no item " + name;
+  Item& item = found->second;
+  change(item.entry);
+  Redraw(item.entry, item.record, item.handle, item.KindIcon());
+  return "";
 }
 
 std::string StandinWindow::Connect(const std::string& serverName) {
   SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   server_.name = serverName;
-  root_ = Insert(TVI_ROOT, server_, IconOf(server_, kServerIcon), records_.New(server_));
+  serverRecord_ = records_.New(server_);
+  root_ = Insert(TVI_ROOT, server_, IconOf(server_, kServerIcon), serverRecord_);
   connected_ = true;
   ShowChildren("");
   return root_ != nullptr ? "" : "tree view refused the server item";
@@ -212,12 +231,33 @@ std::string StandinWindow::Move(const std::string& user, const std::string& chan
 }
 
 std::string StandinWindow::SetFlags(const std::string& name, const std::string& letters) {
-  const auto found = items_.find(name);
-  if (found == items_.end())
-    return "no item " + name;
-  found->second.entry.flags = letters;
-  Redraw(found->second);
-  return "";
+  return Edit(name, [&](Entry& entry) { entry.flags = letters; });
+}
+
+std::string StandinWindow::SetComment(const std::string& name, const std::string& comment, const std::string& url) {
+  return Edit(name, [&](Entry& entry) {
+    entry.comment = comment;
+    entry.commentURL = url;
+  });
+}
+
+std::string StandinWindow::SetRank(const std::string& name, const std::string& rank, std::uint16_t rankID) {
+  return Edit(name, [&](Entry& entry) {
+    entry.rank = rank;
+    entry.rankID = rankID;
+  });
+}
+
+std::string StandinWindow::SetPronunciation(const std::string& name, const std::string& pronunciation) {
+  return Edit(name, [&](Entry& entry) { entry.pronunciation = pronunciation; });
+}
+
+std::string StandinWindow::SetSuffix(const std::string& name, const std::string& suffix) {
+  return Edit(name, [&](Entry& entry) { entry.suffix = suffix; });
+}
+
+std::string StandinWindow::SetIcon(const std::string& name, int icon) {
+  return Edit(name, [&](Entry& entry) { entry.icon = icon; });
 }
 
 std::string StandinWindow::Rename(const std::string& name, const std::string& newName) {
@@ -228,8 +268,9 @@ std::string StandinWindow::Rename(const std::string& name, const std::string& ne
     return "name taken: " + newName;
   auto node = items_.extract(found);
   node.key() = newName;
-  node.mapped().entry.name = newName;
-  Redraw(node.mapped());
+  Item& item = node.mapped();
+  item.entry.name = newName;
+  Redraw(item.entry, item.record, item.handle, item.KindIcon());
   items_.insert(std::move(node));
   for (auto& entry : items_) {
     if (entry.second.parent == name)

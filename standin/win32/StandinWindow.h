@@ -18,6 +18,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -42,7 +43,15 @@ class StandinWindow {
   // A tree view cannot move an item: it is deleted and inserted again, so its
   // handle changes while its record stays.
   std::string Move(const std::string& user, const std::string& channel);
+  // The attributes of an item ("" is the server): its record and its line in
+  // the tree follow.
   std::string SetFlags(const std::string& name, const std::string& letters);
+  std::string SetComment(const std::string& name, const std::string& comment, const std::string& url);
+  std::string SetRank(const std::string& name, const std::string& rank, std::uint16_t rankID);
+  std::string SetPronunciation(const std::string& name, const std::string& pronunciation);
+  std::string SetSuffix(const std::string& name, const std::string& suffix);
+  // The image index, e.g. 3 while a user talks.
+  std::string SetIcon(const std::string& name, int icon);
   std::string Rename(const std::string& name, const std::string& newName);
   // A user, or a channel with everything below it.
   std::string Remove(const std::string& name);
@@ -59,6 +68,7 @@ class StandinWindow {
     std::string parent;
     HTREEITEM handle = nullptr;
     std::uint32_t record = 0;
+    int KindIcon() const;  // the image index shown while the entry sets none
   };
 
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,7 +80,9 @@ class StandinWindow {
   // Inserts the item under its parent with a new record.
   void Show(Item& item);
   void ShowChildren(const std::string& parent);
-  void Redraw(const Item& item);
+  // Changes the entry of `name`, then rewrites its record and redraws its item.
+  std::string Edit(const std::string& name, const std::function<void(Entry&)>& change);
+  void Redraw(const Entry& entry, std::uint32_t record, HTREEITEM handle, int kindIcon);
   HTREEITEM ParentHandle(const std::string& parent) const;
   bool IsChannel(const std::string& name) const;
   void Forget(const std::string& name);
@@ -81,7 +93,8 @@ class StandinWindow {
   HWND combo_ = nullptr;
   bool connected_ = false;
   Entry server_;
-  HTREEITEM root_ = nullptr;
+  std::uint32_t serverRecord_ = 0;
+  HTREEITEM root_ = nullptr;  // the server's item, or the disconnected root
   std::string localUser_;
   std::map<std::string, Item> items_;
 };
