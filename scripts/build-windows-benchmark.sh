@@ -8,17 +8,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 scripts/install-windows-deps.sh
+scripts/build-lua-mingw.sh x86_64
 prefix="$root/build/benchmark-mingw64"
 if [ ! -f "$prefix/lib/cmake/benchmark/benchmarkConfig.cmake" ]; then
   src="$(scripts/debian-source.sh benchmark "$root/build/benchmark-src")"
+  # Debian's patches read no Git tags: the version is given, as its rules do.
   cmake -S "$src" -B "$src/build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DGIT_VERSION="$(basename "$src" | sed "s/^benchmark-//")" \
     -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF
   cmake --build "$src/build" -j "$(nproc)"
   cmake --install "$src/build"
 fi
 cmake --preset win64 -Dbenchmark_DIR="$prefix/lib/cmake/benchmark"
 cmake --build --preset win64 -j "$(nproc)" --target capture_bench standin_client
-export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all
-wine="$(command -v wine64 || echo /usr/lib/wine/wine64)"
-"$wine" build/win64/bin/capture_bench.exe "Z:$(realpath build/win64/bin/standin_client.exe | tr / '\\')" "$@"
+. scripts/wine-env.sh "$root/build/win64"
+"$wine" build/win64/bin/capture_bench.exe "$(windows_path build/win64/bin/standin_client.exe)" "$@"
