@@ -2,11 +2,12 @@
 
 #include <iterator>
 
+#include "elements/ElementContext.h"
+#include "elements/EventSink.h"
 #include "elements/SiblingOrder.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/ITreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
-#include "module/EventRegistry.h"
 
 namespace {
 
@@ -85,7 +86,9 @@ VentriloElement* VentriloElement::FromID(std::uint32_t id) {
 std::size_t VentriloElement::LiveCount() { return Registry().size(); }
 
 int VentriloElement::Raise(ScriptEvent event, int previous) {
-  return EventRegistry::Raise(event, EventContext{ScriptObject(), GetScriptTypeName(), id_, name_.c_str()}, previous);
+  EventSink* events = ElementContext::Get().events;
+  return events ? events->Raise(event, EventContext{ScriptObject(), GetScriptTypeName(), id_, name_.c_str()}, previous)
+                : 0;
 }
 
 void VentriloElement::Arrive(std::uint32_t pass, ITreeItem* item) {

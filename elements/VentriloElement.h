@@ -25,7 +25,7 @@
 #include <memory>
 #include <string>
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 #include "platform/Win32.h"
 
 class SiblingOrder;

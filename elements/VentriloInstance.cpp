@@ -4,19 +4,19 @@
 #include <type_traits>
 
 #include "elements/ChannelEnumerator.h"
+#include "elements/ElementContext.h"
 #include "elements/NextElementID.h"
+#include "elements/ScriptEvent.h"
 #include "elements/VentriloChannel.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
+#include "hostsdk/ScriptHost.h"
 #include "libventrilo/IChannel.h"
 #include "libventrilo/IServer.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/Snapshot.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptEvent.h"
-#include "module/ScriptHost.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ int VentriloInstance::RaiseLeavingInstance() { return Raise(ScriptEvent::Instanc
 int VentriloInstance::RaiseOnline() { return Raise(ScriptEvent::Online); }
 int VentriloInstance::RaiseOffline() { return Raise(ScriptEvent::Offline); }
 
-QSTypeDefinition* VentriloInstance::GetScriptType() const { return ModuleGlobals::InstanceType; }
+QSTypeDefinition* VentriloInstance::GetScriptType() const { return ElementContext::Get().instanceType; }
 
 void VentriloInstance::EnterItem(VentriloElement* element) {
   ++elementCount_;
@@ -211,8 +211,8 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
     // Nothing to attach to: the element ends here rather than linger outside
     // the tree, where no pass would ever prune it.
     if constexpr (isChannel) {
-      if (ModuleGlobals::Host)
-        ModuleGlobals::Host->ConsoleWrite("%s has no parent... :(\n",
+      if (ScriptHost* host = ElementContext::Get().host)
+        host->ConsoleWrite("%s has no parent... :(\n",
                                           element ? element->GetName().c_str() : item->GetName());
     }
     if (element) element->Destroy();
@@ -252,7 +252,7 @@ void VentriloInstance::UpdateSelection(ISnapshot* snapshot) {
 }
 
 VentriloElement* VentriloInstance::Find(const char* query) {
-  ScriptHost* host = ModuleGlobals::Host;
+  ScriptHost* host = ElementContext::Get().host;
   if (!host) return nullptr;
   const FilterHandle filter = host->ParseFilter(query);
   if (!filter) return nullptr;

@@ -14,7 +14,7 @@
 #include "host/Console.h"
 #include "host/EventTable.h"
 #include "host/FilterTable.h"
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <functional>
 #include <map>

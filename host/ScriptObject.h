@@ -10,7 +10,7 @@
 // until it returns.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 struct lua_State;
 

@@ -10,8 +10,9 @@
 // thread, so the two locks are never awaited in opposite orders.
 #pragma once
 
+#include "hostsdk/QSModuleInterface.h"
 #include "module/CWindowsThread.h"
-#include "module/QSModuleInterface.h"
+#include "module/EventRegistry.h"
 #include "platform/Win32.h"
 
 #include <condition_variable>
@@ -80,10 +81,16 @@ class Chorister final : public QSModuleInterface {
   void DestroyTypes();
   void DestroyInstances();
 
+  // The host's interface object, borrowed from Initialize until the module
+  // object is destroyed.
+  ScriptHost* host_ = nullptr;
   CRITICAL_SECTION lock_;
   InstanceTable pending_;
   bool newData_ = false;
+  // The event echo switch (SetEventSpam), off at start; the registry, which
+  // the element model raises through, reads it.
   bool eventEcho_ = false;
+  EventRegistry events_{eventEcho_};
   CWindowsThread thread_;
 
   std::mutex handOverMutex_;
