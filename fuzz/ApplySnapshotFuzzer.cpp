@@ -26,7 +26,7 @@
 #include "elements/VentriloInstance.h"
 #include "fuzz/FuzzCheck.h"
 #include "tests/support/HostedElements.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/FakeSnapshot.h"
 #include "tests/soak/EventAudit.h"
 #include "tests/soak/TreeExpectation.h"
 

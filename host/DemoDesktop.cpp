@@ -2,26 +2,10 @@
 
 #include "standin/StandinClient.h"
 
-using standin::Entry;
+using standin::MakeChannel;
+using standin::MakeUser;
 
 namespace {
-
-Entry User(const char* name, const char* flags = "", const char* rank = "", std::uint16_t rankID = 0) {
-  Entry user;
-  user.name = name;
-  user.flags = flags;
-  user.rank = rank;
-  user.rankID = rankID;
-  return user;
-}
-
-standin::Channel Channel(const char* name, std::vector<Entry> users, std::vector<standin::Channel> channels = {}) {
-  standin::Channel channel;
-  channel.entry.name = name;
-  channel.users = std::move(users);
-  channel.channels = std::move(channels);
-  return channel;
-}
 
 standin::Roster AlphaRoster() {
   standin::Roster roster;
@@ -29,9 +13,9 @@ standin::Roster AlphaRoster() {
   roster.server.comment = "Raid night is Thursday";
   roster.localUser = "Alice";
   roster.channels = {
-      Channel("Lobby", {User("Alice", "A", "Officer", 2), User("Bob"), User("Eve")}),
-      Channel("Raid", {User("Dave", "M")}),
-      Channel("AFK", {}, {Channel("Deep AFK", {})}),
+      MakeChannel("Lobby", {MakeUser("Alice", "A", "Officer", 2), MakeUser("Bob"), MakeUser("Eve")}),
+      MakeChannel("Raid", {MakeUser("Dave", "M")}),
+      MakeChannel("AFK", {}, {MakeChannel("Deep AFK", {})}),
   };
   return roster;
 }
@@ -41,8 +25,8 @@ standin::Roster BravoRoster() {
   roster.server.name = "Night Owls";
   roster.localUser = "Zed";
   roster.channels = {
-      Channel("General", {User("Zed"), User("Yuki")}),
-      Channel("Music", {User("Xavier", "", "[Guest]")}),
+      MakeChannel("General", {MakeUser("Zed"), MakeUser("Yuki")}),
+      MakeChannel("Music", {MakeUser("Xavier", "", "[Guest]")}),
   };
   return roster;
 }
@@ -57,7 +41,7 @@ DemoDesktop::DemoDesktop(std::chrono::milliseconds runLength)
   standin::StandinClient& alpha = *alpha_;
   standin::StandinClient& bravo = *bravo_;
   steps_ = {
-      {milliseconds(1000), [&] { alpha.AddUser("Lobby", User("Carol")); }},
+      {milliseconds(1000), [&] { alpha.AddUser("Lobby", MakeUser("Carol")); }},
       {milliseconds(2000), [&] { alpha.SetIcon("Bob", 3); }},  // starts talking
       {milliseconds(3000), [&] { alpha.SetIcon("Bob", 2); }},
       {milliseconds(4000), [&] { alpha.SetFlags("Dave", "GM"); }},  // globally muted too

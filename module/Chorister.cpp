@@ -61,13 +61,17 @@ void Chorister::DestroyModule(bool underLoaderLock) {
   theModule = nullptr;
 }
 
-Chorister::Chorister() { InitializeCriticalSection(&lock_); }
+Chorister::Chorister() {
+  InitializeCriticalSection(&lock_);
+  InitializeCriticalSection(&handOverLock_);
+}
 
 // The host is expected to have called Shutdown; whatever it left running or
 // referenced is stopped and released here, so unloading never leaks.
 Chorister::~Chorister() {
   thread_.StopThread();
   ReleaseTable(pending_);
+  DeleteCriticalSection(&handOverLock_);
   DeleteCriticalSection(&lock_);
 }
 
@@ -191,7 +195,7 @@ void Chorister::HandOver(InstanceTable& fresh) {
     newData_ = true;
   }
   {
-    std::lock_guard<std::mutex> guard(handOverMutex_);
+    CWinLock guard(&handOverLock_, true);
     ++handOvers_;
   }
   handOverDone_.notify_all();
@@ -207,12 +211,12 @@ void Chorister::ReleaseTable(InstanceTable& table) {
 }
 
 std::uint64_t Chorister::HandOverCount() {
-  std::lock_guard<std::mutex> guard(handOverMutex_);
+  CWinLock guard(&handOverLock_, true);
   return handOvers_;
 }
 
 bool Chorister::AwaitHandOver(std::uint64_t count, unsigned timeoutMs) {
-  std::unique_lock<std::mutex> guard(handOverMutex_);
+  CWinLock guard(&handOverLock_, true);
   return handOverDone_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
                                 [&] { return handOvers_ >= count; });
 }

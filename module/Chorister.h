@@ -18,7 +18,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <mutex>
 
 class ISnapshot;
 class IVentrilo;
@@ -93,8 +92,8 @@ class Chorister final : public QSModuleInterface {
   EventRegistry events_{eventEcho_};
   CWindowsThread thread_;
 
-  std::mutex handOverMutex_;
-  std::condition_variable handOverDone_;
+  CRITICAL_SECTION handOverLock_;
+  std::condition_variable_any handOverDone_;
   std::uint64_t handOvers_ = 0;
 };
 

@@ -31,7 +31,7 @@
 #include "tests/support/HostedElements.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/FakeSnapshot.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "elements/NextElementID.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/FakeSnapshot.h"
 #include "tests/support/HostedElements.h"
 #include "tests/support/RecordingHost.h"
 

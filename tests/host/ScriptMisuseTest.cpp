@@ -1,7 +1,7 @@
 // What a script gets when it uses the host's objects as a newcomer to them
 // might: one table, each row a chunk and the line it prints or the error it
 // raises.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ const Misuse kMisuses[] = {
 
 }  // namespace
 
-using ScriptMisuse = ScriptFixture;
+using ScriptMisuse = ThingFixture;
 
 TEST_F(ScriptMisuse, EachGivesNilOrAClearError) {
   ASSERT_TRUE(Run("kept = Things[3]"));

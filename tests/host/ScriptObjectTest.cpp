@@ -1,11 +1,11 @@
 // Module objects as Lua sees them: members, methods, identity, printing, and
 // the global objects a module binds.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
-using ObjectMembers = ScriptFixture;
-using ObjectMethods = ScriptFixture;
-using ObjectIdentity = ScriptFixture;
-using GlobalObjects = ScriptFixture;
+using ObjectMembers = ThingFixture;
+using ObjectMethods = ThingFixture;
+using ObjectIdentity = ThingFixture;
+using GlobalObjects = ThingFixture;
 
 TEST_F(ObjectMembers, BuiltInResultsBecomeLuaValues) {
   EXPECT_EQ("alpha", Print("Things.Name"));

@@ -1,8 +1,8 @@
 // Queries: Lua expressions over one object's members, compiled and evaluated
 // for a module's searches.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
-class Queries : public ScriptFixture {
+class Queries : public ThingFixture {
  protected:
   // -1 when the query could not be evaluated, else whether thing `id` matched.
   int Match(FilterHandle filter, std::uintptr_t id) {

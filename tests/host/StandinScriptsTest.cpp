@@ -2,30 +2,15 @@
 // reaches a handler with its context and arguments, every member and method
 // works from Lua, and handlers may walk, select, join and keep objects.
 #include "platform/sim/SimDesktop.h"
-#include "tests/host/StandinFixture.h"
+#include "tests/host/ModuleScriptFixture.h"
+
+using standin::MakeChannel;
+using standin::MakeUser;
 
 namespace {
 
-standin::Entry User(const char* name, const char* flags = "", const char* rank = "", std::uint16_t rankID = 0) {
-  standin::Entry user;
-  user.name = name;
-  user.flags = flags;
-  user.rank = rank;
-  user.rankID = rankID;
-  return user;
-}
-
-standin::Channel Channel(const char* name, std::vector<standin::Entry> users,
-                         std::vector<standin::Channel> channels = {}) {
-  standin::Channel channel;
-  channel.entry.name = name;
-  channel.users = std::move(users);
-  channel.channels = std::move(channels);
-  return channel;
-}
-
 standin::Entry Alice() {
-  standin::Entry alice = User("Alice", "G", "Officer", 2);
+  standin::Entry alice = MakeUser("Alice", "G", "Officer", 2);
   alice.comment = "hi";
   alice.pronunciation = "Ah-leess";
   return alice;
@@ -38,9 +23,9 @@ standin::Roster Guild() {
   roster.server.comment = "Raid night";
   roster.server.commentURL = "http://guild.example/";
   roster.localUser = "Alice";
-  roster.users = {User("Sam", "", "[Guest]")};
-  roster.channels = {Channel("Alpha", {User("Zoe", "A"), Alice()}),
-                     Channel("Beta", {User("Adam", "AP")}, {Channel("Beta Sub", {})})};
+  roster.users = {MakeUser("Sam", "", "[Guest]")};
+  roster.channels = {MakeChannel("Alpha", {MakeUser("Zoe", "A"), Alice()}),
+                     MakeChannel("Beta", {MakeUser("Adam", "AP")}, {MakeChannel("Beta Sub", {})})};
   return roster;
 }
 
@@ -48,16 +33,16 @@ standin::Roster Small() {
   standin::Roster roster;
   roster.server.name = "Hall";
   roster.localUser = "Alice";
-  roster.channels = {Channel("Lobby", {User("Alice"), User("Bob")}), Channel("Raid", {})};
+  roster.channels = {MakeChannel("Lobby", {MakeUser("Alice"), MakeUser("Bob")}), MakeChannel("Raid", {})};
   return roster;
 }
 
 }  // namespace
 
-class ScriptMembers : public StandinFixture {
+class ScriptMembers : public ModuleScriptFixture {
  protected:
   void SetUp() override {
-    StandinFixture::SetUp();
+    ModuleScriptFixture::SetUp();
     client = Start(Guild());
     ASSERT_TRUE(Run("inst = Ventrilo.Instances; server = inst.Children; me = inst.Me; alpha = me.Parent\n"
                     "zoe = inst:Find('Name == \"Zoe\"'); beta = inst:Find('Name == \"Beta\"')"));
@@ -145,10 +130,10 @@ TEST_F(ScriptMembers, EventEchoIsSwitchedFromTheScript) {
   EXPECT_TRUE(output.empty());
 }
 
-class ScriptEvents : public StandinFixture {
+class ScriptEvents : public ModuleScriptFixture {
  protected:
   void SetUp() override {
-    StandinFixture::SetUp();
+    ModuleScriptFixture::SetUp();
     // One line per event: name|type|name|parent's name|arguments|Flags|IconID,
     // read inside the handler.
     ASSERT_TRUE(Run("seen = {}\n"
@@ -219,7 +204,7 @@ TEST_F(ScriptEvents, FailingHandlerIsReportedAndTheNextPulseRuns) {
   EXPECT_TRUE(Printed("Ventrilo.OnNameChanged|User|Robert|Lobby||0|2"));
 }
 
-using ScriptHandlers = StandinFixture;
+using ScriptHandlers = ModuleScriptFixture;
 
 TEST_F(ScriptHandlers, HandlersWalkSelectAndKeepObjectsPastTheirLife) {
   ASSERT_TRUE(Run("walked = 0\n"

@@ -1,6 +1,6 @@
 // The top-level object "Ventrilo": the oldest instance, the event echo switch,
 // and Ventrilo[<id>] for any live element.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include "module/Chorister.h"
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-class TopLevel : public ScriptFixture {};
+class TopLevel : public TypeFixture {};
 
 TEST_F(TopLevel, Instances_IsTheOldestAndLeadsToTheNewer) {
   ObjectRef out{nullptr, 0};
