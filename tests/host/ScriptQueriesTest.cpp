@@ -35,7 +35,7 @@ TEST_F(Queries, TextThatIsNoExpressionGivesNoQuery) {
 
 TEST_F(Queries, MembersThatTakeArgumentsAndGlobalsAreAtHand) {
   thing.things[2].metadata["tag"] = "x";
-  FilterHandle filter = host.ParseFilter("GetMetadata('tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
+  FilterHandle filter = host.ParseFilter("self('GetMetadata', 'tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
   EXPECT_EQ(1, Match(filter, 2));
   EXPECT_EQ(0, Match(filter, 1));
   host.ReleaseFilter(filter);
@@ -51,8 +51,8 @@ TEST_F(Queries, RuntimeErrorIsReportedOncePerQuery) {
 }
 
 TEST_F(Queries, SearchFromAScriptRunsTheQueryInsideIt) {
-  EXPECT_EQ("beta", Print("Things:Find('Count > 3').Name"));
-  EXPECT_EQ("gamma", Print("coroutine.wrap(function() return Things:Find('Flag and Count == 0').Name end)()"));
-  EXPECT_EQ("nil", Print("Things:Find('Nope ==')"));
+  EXPECT_EQ("beta", Print("Things('Find', 'Count > 3').Name"));
+  EXPECT_EQ("gamma", Print("coroutine.wrap(function() return Things('Find', 'Flag and Count == 0').Name end)()"));
+  EXPECT_EQ("nil", Print("Things('Find', 'Nope ==')"));
   EXPECT_EQ(0u, host.Filters().LiveCount());
 }

@@ -45,7 +45,7 @@ class ScriptMembers : public ModuleScriptFixture {
     ModuleScriptFixture::SetUp();
     client = Start(Guild());
     ASSERT_TRUE(Run("inst = Ventrilo.Instances; server = inst.Children; me = inst.Me; alpha = me.Parent\n"
-                    "zoe = inst:Find('Name == \"Zoe\"'); beta = inst:Find('Name == \"Beta\"')"));
+                    "zoe = inst('Find', 'Name == \"Zoe\"'); beta = inst('Find', 'Name == \"Beta\"')"));
   }
 
   std::unique_ptr<standin::StandinClient> client;
@@ -59,7 +59,7 @@ TEST_F(ScriptMembers, AttributesReadAsLuaValues) {
   EXPECT_EQ(standin::DisplayText(Alice()), Print("me.DisplayText"));
   EXPECT_EQ("8\ttrue\ttrue\tfalse\tfalse\tfalse",
             Print("me.Flags, me.IsGlobalMuted, me.IsMuted, me.IsChannelMuted, me.IsAdmin, me.IsPhantom"));
-  EXPECT_EQ("true\ttrue\tfalse", Print("inst:Find('Name == \"Adam\"').IsPhantom, zoe.IsAdmin, zoe.IsMuted"));
+  EXPECT_EQ("true\ttrue\tfalse", Print("inst('Find', 'Name == \"Adam\"').IsPhantom, zoe.IsAdmin, zoe.IsMuted"));
   EXPECT_EQ("2\tvoiceoff.ico\tinteger", Print("me.IconID, me.Icon, math.type(me.ID)"));
 }
 
@@ -80,8 +80,8 @@ TEST_F(ScriptMembers, InstanceAndTopLevelObject) {
 }
 
 TEST_F(ScriptMembers, FailingMembersGiveNil) {
-  EXPECT_EQ("nil\tnil\tnil\tnil\tnil", Print("me.Children, inst.Parent, me:GetMetadata('none'), me:GetMetadata(), "
-                                             "inst:Find('Name == \"Nobody\"')"));
+  EXPECT_EQ("nil\tnil\tnil\tnil\tnil", Print("me.Children, inst.Parent, me('GetMetadata', 'none'), me('GetMetadata'), "
+                                             "inst('Find', 'Name == \"Nobody\"')"));
   EXPECT_FALSE(Run("me:Join()"));
   EXPECT_EQ("script error: test:1: attempt to call a nil value (method 'Join')", LastError());
   EXPECT_EQ("nil\ttrue", Print("me.Join, inst.Me.Parent.Join ~= nil"));
@@ -89,18 +89,18 @@ TEST_F(ScriptMembers, FailingMembersGiveNil) {
 
 TEST_F(ScriptMembers, FindGivesTheFirstMatchInPreOrder) {
   // Adam sorts before Zoe by name, but Zoe's channel comes first in the walk.
-  EXPECT_EQ("Zoe", Print("inst:Find('Type == \"User\" and IsAdmin').Name"));
-  EXPECT_EQ("Server", Print("inst:Find('Name == \"Guild Hall\" or Type == \"User\"').Type"));
-  EXPECT_EQ("nil\tnil", Print("inst:Find('Name =='), inst:Find()"));
+  EXPECT_EQ("Zoe", Print("inst('Find', 'Type == \"User\" and IsAdmin').Name"));
+  EXPECT_EQ("Server", Print("inst('Find', 'Name == \"Guild Hall\" or Type == \"User\"').Type"));
+  EXPECT_EQ("nil\tnil", Print("inst('Find', 'Name =='), inst('Find')"));
   EXPECT_EQ(0u, host.Filters().LiveCount());
 }
 
 TEST_F(ScriptMembers, MetadataStaysOnTheElement) {
-  EXPECT_EQ("true\tv\tfalse", Print("me:SetMetadata('k', 'v'), me:GetMetadata('k'), zoe:SetMetadata('only')"));
+  EXPECT_EQ("true\tv\tfalse", Print("me:SetMetadata('k', 'v'), me('GetMetadata', 'k'), zoe:SetMetadata('only')"));
   client->SetIcon("Alice", 3);
   Settle();
-  EXPECT_EQ("v\tnil\tnil", Print("Ventrilo.Instances.Me:GetMetadata('k'), me:GetMetadata('K'), zoe:GetMetadata('k')"));
-  EXPECT_EQ("true\tnil\ttrue", Print("me:UnsetMetadata('k'), me:GetMetadata('k'), me:UnsetMetadata('k')"));
+  EXPECT_EQ("v\tnil\tnil", Print("Ventrilo.Instances.Me('GetMetadata', 'k'), me('GetMetadata', 'K'), zoe('GetMetadata', 'k')"));
+  EXPECT_EQ("true\tnil\ttrue", Print("me:UnsetMetadata('k'), me('GetMetadata', 'k'), me:UnsetMetadata('k')"));
 }
 
 TEST_F(ScriptMembers, SelectAndJoinDriveTheClient) {
@@ -243,8 +243,8 @@ TEST_F(ScriptHandlers, TaggerExampleMarksWhatItsQueryFinds) {
   client->SetFlags("Bob", "M");
   Settle();
   EXPECT_EQ("IsMuted or Rank == \"Officer\"\tnil",
-            Print("Ventrilo.Instances:Find('Name == \"Bob\"'):GetMetadata('tagged'), "
-                  "Ventrilo.Instances.Me:GetMetadata('tagged')"));
+            Print("Ventrilo.Instances('Find', 'Name == \"Bob\"')('GetMetadata', 'tagged'), "
+                  "Ventrilo.Instances.Me('GetMetadata', 'tagged')"));
   client->SetIcon("Bob", 3);
   Settle();
   EXPECT_TRUE(Printed("tagged user Bob: Ventrilo.OnIconChanged"));
