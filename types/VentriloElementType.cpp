@@ -166,7 +166,7 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
       // The masked bits themselves are the bool's value word.
       return Answer(ScriptTypes::BoolType, element->GetFlags() & kFlagMasks[record->ID - kIsAdmin], out);
     case kIsSelected:
-      return Answer(ScriptTypes::BoolType, element->IsSelected() ? 1 : 0, out);
+      return Answer(ScriptTypes::BoolType, element->GetInstance()->IsSelected(element) ? 1 : 0, out);
     default:
       return false;
   }
@@ -196,7 +196,7 @@ bool VentriloElementType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMembe
     case kSelect:
       // Whether the client took the selection does not matter to the script;
       // the module's Selection follows with a later snapshot.
-      element->Select();
+      element->GetInstance()->Select(element);
       return true;
     default:
       return false;
