@@ -1,8 +1,8 @@
 #include "elements/VentriloChannel.h"
 
 #include "libventrilo/IChannel.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptEvent.h"
+#include "elements/ElementContext.h"
+#include "elements/ScriptEvent.h"
 
 VentriloChannel::VentriloChannel(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, IChannel* item,
                                  std::uint32_t pass)
@@ -12,4 +12,4 @@ VentriloChannel::VentriloChannel(VentriloInstance* instance, std::uint32_t id, V
 
 int VentriloChannel::RaiseLeavingInstance() { return Raise(ScriptEvent::LeavingInstance); }
 
-QSTypeDefinition* VentriloChannel::GetScriptType() const { return ModuleGlobals::ChannelType; }
+QSTypeDefinition* VentriloChannel::GetScriptType() const { return ElementContext::Get().channelType; }

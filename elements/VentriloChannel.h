@@ -18,6 +18,7 @@ class VentriloChannel : public VentriloElement {
   int RaiseLeavingInstance() override;
   QSTypeDefinition* GetScriptType() const override;
   const char* GetTypeName() const override { return "Channel"; }
+  VentriloInstance* AsInstance() override { return nullptr; }
   VentriloChannel* AsChannel() override { return this; }
   VentriloServer* AsServer() override { return nullptr; }
   VentriloUser* AsUser() override { return nullptr; }

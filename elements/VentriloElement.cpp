@@ -2,25 +2,14 @@
 
 #include <iterator>
 
+#include "elements/ElementContext.h"
+#include "elements/ElementRegistry.h"
+#include "elements/EventSink.h"
 #include "elements/SiblingOrder.h"
-#include "elements/VentriloInstance.h"
 #include "libventrilo/ITreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
-#include "module/EventRegistry.h"
 
 namespace {
-
-// How long Select and Join wait for the client's tree view. A client whose
-// window thread has not pumped messages for 5 s is skipped at once
-// (SMTO_ABORTIFHUNG); one that is merely slow gets this long before the host's
-// main thread moves on.
-constexpr UINT kTreeViewTimeoutMs = 1000;
-
-// The element registry: every live element by id.
-std::map<std::uint32_t, VentriloElement*>& Registry() {
-  static std::map<std::uint32_t, VentriloElement*> registry;
-  return registry;
-}
 
 // The client's icon files by tree-view image index.
 constexpr const char* kIconNames[] = {
@@ -58,34 +47,37 @@ bool Assign(std::string& field, const char* text) {
 
 }  // namespace
 
-VentriloElement::VentriloElement(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, ITreeItem* item,
+// `instance` is this element's own instance only while it is still being
+// made: the root is taken from the parent, or is the element itself.
+VentriloElement::VentriloElement(VentriloInstance*, std::uint32_t id, VentriloElement* parent, ITreeItem* item,
                                  std::uint32_t pass)
-    : id_(id), instance_(instance), parent_(parent), pass_(pass) {
-  Registry()[id_] = this;
+    : id_(id), root_(parent ? parent->root_ : this), parent_(parent), pass_(pass) {
+  ElementRegistry::Enter(id_, this);
   if (item) {
     treeItemHandle_ = item->GetHandle();
     itemKey_ = item->GetRecordAddress();
   }
-  // An instance element is its own instance and not part of its own tree.
-  if (instance_ != this) instance_->EnterItem(this);
+  if (root_ != this) root_->TrackElement(this);
 }
 
 VentriloElement::~VentriloElement() {
-  const auto entry = Registry().find(id_);
-  if (entry != Registry().end() && entry->second == this) Registry().erase(entry);
-  // An instance element is its own instance and is past its own bookkeeping here.
-  if (instance_ != this) instance_->Forget(this);
+  ElementRegistry::Leave(id_, this);
+  // An instance element is its own root and is past its own bookkeeping here.
+  if (root_ != this) root_->ForgetElement(this);
 }
 
-VentriloElement* VentriloElement::FromID(std::uint32_t id) {
-  const auto entry = Registry().find(id);
-  return entry == Registry().end() ? nullptr : entry->second;
-}
+void VentriloElement::TrackElement(VentriloElement*) {}
 
-std::size_t VentriloElement::LiveCount() { return Registry().size(); }
+void VentriloElement::ForgetElement(VentriloElement*) {}
+
+VentriloElement* VentriloElement::FromID(std::uint32_t id) { return ElementRegistry::Find(id); }
+
+std::size_t VentriloElement::LiveCount() { return ElementRegistry::Count(); }
 
 int VentriloElement::Raise(ScriptEvent event, int previous) {
-  return EventRegistry::Raise(event, EventContext{ScriptObject(), GetScriptTypeName(), id_, name_.c_str()}, previous);
+  EventSink* events = ElementContext::Get().events;
+  return events ? events->Raise(event, EventContext{ScriptObject(), GetScriptTypeName(), id_, name_.c_str()}, previous)
+                : 0;
 }
 
 void VentriloElement::Arrive(std::uint32_t pass, ITreeItem* item) {
@@ -118,7 +110,6 @@ int VentriloElement::RaiseFlagsChanged(std::uint32_t previous) {
 int VentriloElement::RaiseIconChanged(int previous) { return Raise(ScriptEvent::IconChanged, previous); }
 
 void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
-  instance_->NoteSeen(pass_, pass);
   pass_ = pass;
   // A client moves an item by deleting and inserting it again, which gives it
   // a new handle; on Windows the old one is a dangling pointer inside the
@@ -142,7 +133,6 @@ bool VentriloElement::MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo
       info.displayText != displayText_ || info.pronunciation != pronunciation_ || info.comment != comment_ ||
       info.commentURL != commentURL_ || info.rank != rank_)
     return false;
-  instance_->NoteSeen(pass_, pass);
   pass_ = pass;
   treeItemHandle_ = handle;
   return true;
@@ -265,42 +255,3 @@ void VentriloElement::Discard() {
   if (parent_) parent_->Unlink(this);
   delete this;
 }
-
-bool VentriloElement::SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
-  const HWND treeView = instance_->GetTreeView();
-  if (!treeView) return false;
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(treeView, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kTreeViewTimeoutMs,
-                           &answer))
-    return false;
-  *result = static_cast<LRESULT>(answer);
-  return true;
-}
-
-bool VentriloElement::Select() {
-  if (!treeItemHandle_) return false;
-  LRESULT selected = 0;
-  return SendToTreeView(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(treeItemHandle_), &selected) &&
-         selected != 0;
-}
-
-// The tree view turns WM_KEYDOWN VK_RETURN into TVN_KEYDOWN and NM_RETURN to
-// its parent, which the client takes as a request to join the selected channel.
-bool VentriloElement::Join() {
-  if (!Select()) return false;
-  LRESULT ignored = 0;
-  SendToTreeView(WM_KEYDOWN, VK_RETURN, 0, &ignored);
-  SendToTreeView(WM_KEYUP, VK_RETURN, 0, &ignored);
-  return true;
-}
-
-bool VentriloElement::IsSelected() const { return treeItemHandle_ && instance_->GetSelection() == this; }
-
-const std::string* VentriloElement::GetMetadata(const std::string& key) const {
-  const auto entry = metadata_.find(key);
-  return entry == metadata_.end() ? nullptr : &entry->second;
-}
-
-void VentriloElement::SetMetadata(const std::string& key, const std::string& value) { metadata_[key] = value; }
-
-void VentriloElement::UnsetMetadata(const std::string& key) { metadata_.erase(key); }

@@ -12,20 +12,26 @@
 // and the pulse the instance elements. An element ends only through Destroy().
 //
 // Scripts refer to an element by its id (the Data word of its ObjectRef), never
-// by its address: FromID() resolves the id while the element lives and gives
-// null afterwards, since ids are never reused.
+// by its address: FromID() resolves the id through the element registry while
+// the element lives and gives null afterwards, since ids are never reused.
+//
+// The other jobs live beside this class: the registry (ElementRegistry), the
+// metadata (ElementMetadata), where a child goes among its siblings
+// (SiblingOrder), and the control of the client (Select and Join, through the
+// instance's ClientTreeView). An element knows its instance only as the root
+// of its tree, through the hook below and AsInstance().
 //
 // Everything here runs on the host's main thread, under the module lock while
 // a pulse runs. Event handlers run inside the raising calls and may read and
-// walk the tree, set metadata, and call Select() or Join().
+// walk the tree, set metadata, and select or join.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
-#include "module/ScriptHost.h"
+#include "elements/ElementMetadata.h"
+#include "hostsdk/ScriptHost.h"
 #include "platform/Win32.h"
 
 class SiblingOrder;
@@ -41,9 +47,10 @@ struct TreeItemInfo;
 class VentriloElement {
  public:
   // Registers the element under `id`. With an item, copies its tree-view handle
-  // and key, and a nonzero key enters the instance's item map. The element is
-  // not linked into `parent`'s children (the creator calls AddChild) and
-  // nothing is raised.
+  // and key; a tree element is announced to its root (TrackElement), so its
+  // instance finds it by key from then on. The element is not linked into
+  // `parent`'s children (the creator calls AddChild) and nothing is raised. A
+  // tree element is made under a parent of its instance's tree.
   VentriloElement(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, ITreeItem* item,
                   std::uint32_t pass);
 
@@ -53,7 +60,7 @@ class VentriloElement {
   std::uint32_t GetID() const { return id_; }
   HTREEITEM GetTreeItemHandle() const { return treeItemHandle_; }
   std::uint32_t GetItemKey() const { return itemKey_; }
-  VentriloInstance* GetInstance() const { return instance_; }
+  VentriloInstance* GetInstance() const { return root_->AsInstance(); }
   VentriloElement* GetParent() const { return parent_; }
   VentriloElement* GetFirstChild() const { return firstChild_; }
   VentriloElement* GetNext() const { return next_; }
@@ -97,7 +104,8 @@ class VentriloElement {
   virtual int RaiseFlagsChanged(std::uint32_t previous);
   virtual int RaiseIconChanged(int previous);
 
-  // Records that the item was seen in `pass`, follows its tree-view handle, and
+  // Records that the item was seen in `pass` (the caller keeps the instance's
+  // count of unseen elements), follows its tree-view handle, and
   // copies its attributes through the setters: icon, name, pronunciation,
   // comment, comment URL, rank id, rank, flags, display text, which is the
   // order of their change events.
@@ -122,6 +130,7 @@ class VentriloElement {
   // "unknown" for an index the client does not have.
   virtual const char* GetIconName() const;
 
+  virtual VentriloInstance* AsInstance() = 0;
   virtual VentriloChannel* AsChannel() = 0;
   virtual VentriloServer* AsServer() = 0;
   virtual VentriloUser* AsUser() = 0;
@@ -147,25 +156,14 @@ class VentriloElement {
   // being torn down.
   void Discard();
 
-  // Asks the client's tree view to select the element's item. False without a
-  // tree item, when the client refuses, or when it does not answer in time.
-  bool Select();
-  // Whether the instance's current selection is this element.
-  bool IsSelected() const;
-  // Selects the item and presses Enter on it, which makes the client join the
-  // channel (for the server, its top level). False, with no key sent, when the
-  // selection fails. The client moves later; a later snapshot shows it.
-  bool Join();
-
-  // Script-owned key/value pairs; keys compare byte by byte. They live exactly
-  // as long as the element; snapshots never touch them.
-  const std::string* GetMetadata(const std::string& key) const;
-  void SetMetadata(const std::string& key, const std::string& value);
-  void UnsetMetadata(const std::string& key);
+  // Script-owned key/value pairs (ElementMetadata).
+  const std::string* GetMetadata(const std::string& key) const { return metadata_.Get(key); }
+  void SetMetadata(const std::string& key, const std::string& value) { metadata_.Set(key, value); }
+  void UnsetMetadata(const std::string& key) { metadata_.Unset(key); }
 
   // {GetScriptType(), GetID()}: how scripts and events name the element.
   ObjectRef ScriptObject() const { return ObjectRef{GetScriptType(), id_}; }
-  // The live element with this id, or null.
+  // The live element with this id, or null (ElementRegistry).
   static VentriloElement* FromID(std::uint32_t id);
   // Number of live elements.
   static std::size_t LiveCount();
@@ -178,6 +176,11 @@ class VentriloElement {
 
   // The name of the element's script type ("ventrilouser"), for the echo line.
   virtual const char* GetScriptTypeName() const = 0;
+  // Called on the root of a tree (its instance) when `element` of that tree
+  // is made, and when it is destroyed: the root keeps and drops whatever it
+  // keeps about its tree's elements.
+  virtual void TrackElement(VentriloElement* element);
+  virtual void ForgetElement(VentriloElement* element);
   // Raises `event` with this element as context; `previous` is the argument of
   // the two numeric change events.
   int Raise(ScriptEvent event, int previous = 0);
@@ -187,9 +190,6 @@ class VentriloElement {
   void Arrive(std::uint32_t pass, ITreeItem* item);
 
  private:
-  // Sends one message to the instance's tree view, bounded so that a hung
-  // client cannot stall the host's main thread. False when it was not handled.
-  bool SendToTreeView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
   void Unlink(VentriloElement* child);
   // Whether the element is in its parent's chain (a new one names its parent
   // before the creator links it).
@@ -198,7 +198,8 @@ class VentriloElement {
   std::uint32_t id_;
   HTREEITEM treeItemHandle_ = nullptr;
   std::uint32_t itemKey_ = 0;
-  VentriloInstance* instance_;
+  // The root of the element's tree: its instance (an instance is its own).
+  VentriloElement* root_;
   VentriloElement* parent_;
   VentriloElement* firstChild_ = nullptr;
   VentriloElement* next_ = nullptr;
@@ -213,7 +214,7 @@ class VentriloElement {
   std::string rank_;
   std::uint32_t flags_ = 0;
   std::uint32_t pass_;
-  std::map<std::string, std::string> metadata_;
+  ElementMetadata metadata_;
   // Where AddChild places a child; made with the first child.
   std::unique_ptr<SiblingOrder> siblingOrder_;
 };

@@ -4,19 +4,19 @@
 #include <type_traits>
 
 #include "elements/ChannelEnumerator.h"
+#include "elements/ElementContext.h"
 #include "elements/NextElementID.h"
+#include "elements/ScriptEvent.h"
 #include "elements/VentriloChannel.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
+#include "hostsdk/ScriptHost.h"
 #include "libventrilo/IChannel.h"
 #include "libventrilo/IServer.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/Snapshot.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptEvent.h"
-#include "module/ScriptHost.h"
 
 namespace {
 
@@ -77,14 +77,14 @@ int VentriloInstance::RaiseLeavingInstance() { return Raise(ScriptEvent::Instanc
 int VentriloInstance::RaiseOnline() { return Raise(ScriptEvent::Online); }
 int VentriloInstance::RaiseOffline() { return Raise(ScriptEvent::Offline); }
 
-QSTypeDefinition* VentriloInstance::GetScriptType() const { return ModuleGlobals::InstanceType; }
+QSTypeDefinition* VentriloInstance::GetScriptType() const { return ElementContext::Get().instanceType; }
 
-void VentriloInstance::EnterItem(VentriloElement* element) {
+void VentriloInstance::TrackElement(VentriloElement* element) {
   ++elementCount_;
   itemMap_.Insert(element->GetItemKey(), element);
 }
 
-void VentriloInstance::Forget(VentriloElement* element) {
+void VentriloInstance::ForgetElement(VentriloElement* element) {
   --elementCount_;
   if (element->GetPass() < passNumber_) --unseen_;
   itemMap_.Erase(element->GetItemKey(), element);
@@ -116,7 +116,7 @@ void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
       online_ = true;
       RaiseOnline();
     }
-    treeView_ = snapshot->GetTreeView();
+    treeView_.SetWindow(snapshot->GetTreeView());
     const std::uint32_t pass = NextPass();
     // A server key held by an element of another kind leaves the items without
     // a place this pass: nothing is enumerated, the pruning below removes the
@@ -154,7 +154,11 @@ VentriloServer* VentriloInstance::UpsertServer(std::uint32_t pass, std::uint32_t
     return server;
   }
   VentriloServer* server = found->AsServer();
-  if (server) server->UpdateFromItem(pass, item);
+  if (server) {
+    const std::uint32_t seen = server->GetPass();
+    server->UpdateFromItem(pass, item);
+    NoteSeen(seen, pass);
+  }
   return server;
 }
 
@@ -199,8 +203,10 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
     else
       element = found->AsUser();
     if (!element) return nullptr;
+    const std::uint32_t seen = element->GetPass();
     if (!entry || !element->MarkSeenIfUnchanged(pass, *entry->info, entry->handle))
       element->UpdateFromItem(pass, item);
+    NoteSeen(seen, pass);
     if (element->GetParent() == parent) return element;
     // The same key met again inside its own subtree (a client whose records
     // repeat): moving there would cut the subtree off in a cycle. The element
@@ -211,8 +217,8 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
     // Nothing to attach to: the element ends here rather than linger outside
     // the tree, where no pass would ever prune it.
     if constexpr (isChannel) {
-      if (ModuleGlobals::Host)
-        ModuleGlobals::Host->ConsoleWrite("%s has no parent... :(\n",
+      if (ScriptHost* host = ElementContext::Get().host)
+        host->ConsoleWrite("%s has no parent... :(\n",
                                           element ? element->GetName().c_str() : item->GetName());
     }
     if (element) element->Destroy();
@@ -251,8 +257,20 @@ void VentriloInstance::UpdateSelection(ISnapshot* snapshot) {
   selection_ = snapshot->GetSelectedItem(&item) && item ? FindElementByKey(item->GetRecordAddress()) : nullptr;
 }
 
+bool VentriloInstance::Select(const VentriloElement* element) const {
+  return treeView_.Select(element->GetTreeItemHandle());
+}
+
+bool VentriloInstance::Join(const VentriloElement* element) const {
+  return treeView_.Join(element->GetTreeItemHandle());
+}
+
+bool VentriloInstance::IsSelected(const VentriloElement* element) const {
+  return element->GetTreeItemHandle() && selection_ == element;
+}
+
 VentriloElement* VentriloInstance::Find(const char* query) {
-  ScriptHost* host = ModuleGlobals::Host;
+  ScriptHost* host = ElementContext::Get().host;
   if (!host) return nullptr;
   const FilterHandle filter = host->ParseFilter(query);
   if (!filter) return nullptr;

@@ -18,6 +18,7 @@
 #include <map>
 #include <vector>
 
+#include "elements/ClientTreeView.h"
 #include "elements/ItemMap.h"
 #include "elements/VentriloElement.h"
 #include "libventrilo/SnapshotItems.h"
@@ -46,7 +47,7 @@ class VentriloInstance : public VentriloElement {
   // The element selected in the client's tree; null while offline or none.
   VentriloElement* GetSelection() const { return selection_; }
   // The tree view of the last snapshot that showed a connected server.
-  HWND GetTreeView() const { return treeView_; }
+  HWND GetTreeView() const { return treeView_.Window(); }
   bool IsOnline() const { return online_; }
   IVentrilo* GetClient() const { return client_; }
   std::uint32_t GetPassNumber() const { return passNumber_; }
@@ -57,6 +58,17 @@ class VentriloInstance : public VentriloElement {
   // created or updated (and moved when found under another parent), the
   // elements not seen are pruned, and Me and Selection are recomputed.
   void ApplySnapshot(ISnapshot* snapshot);
+
+  // Asks the client's tree view to select the item of `element`, an element
+  // of this tree. False for an element without a tree item, when the client
+  // refuses, or when it does not answer in time. The selection seen here
+  // follows only with a later snapshot.
+  bool Select(const VentriloElement* element) const;
+  // Selects the item and presses Enter on it, which makes the client join the
+  // channel (for the server, its top level); false when the selection fails.
+  bool Join(const VentriloElement* element) const;
+  // Whether `element` has a tree item and is the current selection.
+  bool IsSelected(const VentriloElement* element) const;
 
   // The first element, in pre-order, that the host's query `query` matches;
   // null when nothing matches or the host cannot compile the query.
@@ -89,6 +101,7 @@ class VentriloInstance : public VentriloElement {
   int RaiseLeavingInstance() override;
   QSTypeDefinition* GetScriptType() const override;
   const char* GetTypeName() const override { return "Instance"; }
+  VentriloInstance* AsInstance() override { return this; }
   VentriloChannel* AsChannel() override { return nullptr; }
   VentriloServer* AsServer() override { return nullptr; }
   VentriloUser* AsUser() override { return nullptr; }
@@ -96,15 +109,13 @@ class VentriloInstance : public VentriloElement {
  protected:
   ~VentriloInstance() override;
   const char* GetScriptTypeName() const override { return "ventriloinstance"; }
+  // A new element of the tree; keyed ones enter the item map.
+  void TrackElement(VentriloElement* element) override;
+  // Takes a dying element of the tree out of the item map, Me and Selection.
+  void ForgetElement(VentriloElement* element) override;
 
  private:
-  friend class VentriloElement;  // keyed elements enter and leave the item map
-
-  // A new element of this tree; keyed ones enter the item map.
-  void EnterItem(VentriloElement* element);
-  // Takes a dying element out of the item map, Me and Selection.
-  void Forget(VentriloElement* element);
-  // An element's pass moves from `from` to `to`.
+  // An element's pass moved from `from` to `to`.
   void NoteSeen(std::uint32_t from, std::uint32_t to);
   void GoOffline();
   // UpsertChannel and UpsertUser: find or create the element of `key` as the
@@ -118,7 +129,7 @@ class VentriloInstance : public VentriloElement {
   // snapshot's flat layout, in the order the server's enumerations give them.
   void UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server);
 
-  HWND treeView_ = nullptr;
+  ClientTreeView treeView_;
   bool online_ = false;
   VentriloUser* me_ = nullptr;
   VentriloElement* selection_ = nullptr;

@@ -1,8 +1,8 @@
 #include "elements/VentriloServer.h"
 
 #include "libventrilo/IServer.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptEvent.h"
+#include "elements/ElementContext.h"
+#include "elements/ScriptEvent.h"
 
 VentriloServer::VentriloServer(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, IServer* item,
                                std::uint32_t pass)
@@ -12,4 +12,4 @@ VentriloServer::VentriloServer(VentriloInstance* instance, std::uint32_t id, Ven
 
 int VentriloServer::RaiseLeavingInstance() { return Raise(ScriptEvent::LeavingInstance); }
 
-QSTypeDefinition* VentriloServer::GetScriptType() const { return ModuleGlobals::ServerType; }
+QSTypeDefinition* VentriloServer::GetScriptType() const { return ElementContext::Get().serverType; }

@@ -18,6 +18,7 @@ class VentriloServer : public VentriloElement {
   int RaiseLeavingInstance() override;
   QSTypeDefinition* GetScriptType() const override;
   const char* GetTypeName() const override { return "Server"; }
+  VentriloInstance* AsInstance() override { return nullptr; }
   VentriloChannel* AsChannel() override { return nullptr; }
   VentriloServer* AsServer() override { return this; }
   VentriloUser* AsUser() override { return nullptr; }

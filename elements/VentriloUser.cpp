@@ -1,8 +1,8 @@
 #include "elements/VentriloUser.h"
 
 #include "libventrilo/IUser.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptEvent.h"
+#include "elements/ElementContext.h"
+#include "elements/ScriptEvent.h"
 
 VentriloUser::VentriloUser(VentriloInstance* instance, std::uint32_t id, VentriloElement* parent, IUser* item,
                            std::uint32_t pass)
@@ -12,4 +12,4 @@ VentriloUser::VentriloUser(VentriloInstance* instance, std::uint32_t id, Ventril
 
 int VentriloUser::RaiseLeavingInstance() { return Raise(ScriptEvent::LeavingInstance); }
 
-QSTypeDefinition* VentriloUser::GetScriptType() const { return ModuleGlobals::UserType; }
+QSTypeDefinition* VentriloUser::GetScriptType() const { return ElementContext::Get().userType; }

@@ -17,6 +17,7 @@ class VentriloUser : public VentriloElement {
   int RaiseLeavingInstance() override;
   QSTypeDefinition* GetScriptType() const override;
   const char* GetTypeName() const override { return "User"; }
+  VentriloInstance* AsInstance() override { return nullptr; }
   VentriloChannel* AsChannel() override { return nullptr; }
   VentriloServer* AsServer() override { return nullptr; }
   VentriloUser* AsUser() override { return this; }

@@ -10,15 +10,15 @@ local dirty = true
 
 -- Find gives the first match in the tree, so matches already tagged are left
 -- out of the query until none is left.
-local untagged = ('Type == "User" and GetMetadata(%q) == nil and (%s)'):format(tag, query)
+local untagged = ('Type == "User" and self("GetMetadata", %q) == nil and (%s)'):format(tag, query)
 
 local function tagAll()
   local instance = Ventrilo.Instances
   while instance do
-    local user = instance:Find(untagged)
+    local user = instance("Find", untagged)
     while user and user:SetMetadata(tag, query) do
       print(("tagged %s #%d in client #%d"):format(user.Name, user.ID, instance.ID))
-      user = instance:Find(untagged)
+      user = instance("Find", untagged)
     end
     instance = instance.NextInstance
   end
@@ -28,7 +28,7 @@ for _, event in ipairs(events()) do
   if event:match("^Ventrilo%.") then
     on(event, function(element)
       dirty = true
-      if event ~= "Ventrilo.OnJoinedInstance" and element.Type == "User" and element:GetMetadata(tag) then
+      if event ~= "Ventrilo.OnJoinedInstance" and element.Type == "User" and element("GetMetadata", tag) then
         print(("tagged user %s: %s"):format(element.Name, event))
       end
     end)

@@ -21,9 +21,8 @@
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
 #include "fuzz/FuzzCheck.h"
-#include "module/EventRegistry.h"
-#include "module/ModuleGlobals.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/HostedElements.h"
+#include "tests/support/FakeSnapshot.h"
 #include "tests/soak/EventAudit.h"
 #include "tests/soak/TreeExpectation.h"
 
@@ -182,8 +181,7 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   host = new RecordingHost();
-  ModuleGlobals::Host = host;
-  EventRegistry::DeclareAll(host);
+  new HostedElements(host);  // for the process's life
   audit = new EventAudit(*host);
   client = new FakeClient();
   return 0;

@@ -1,6 +1,6 @@
 #include "host/EventTable.h"
 
-#include "host/LuaScriptHost.h"
+#include "host/LuaGlue.h"
 #include "host/ScriptObject.h"
 
 #include <lua.hpp>
@@ -58,7 +58,7 @@ int DispatchProtected(lua_State* L) {
     lua_rawseti(L, -2, i);
   }
   int snapshot = lua_gettop(L);
-  lua_pushcfunction(L, LuaScriptHost::ErrorTextWithTraceback);
+  lua_pushcfunction(L, LuaGlue::ErrorTextWithTraceback);
   int messageHandler = lua_gettop(L);
   for (int i = 1; i <= count; ++i) {
     lua_rawgeti(L, snapshot, i);
@@ -84,7 +84,7 @@ int DispatchProtected(lua_State* L) {
       // The message handler has made the error a text with its traceback.
       const char* message = lua_tostring(L, -1);
       const std::string& name = request->table->Names()[static_cast<std::size_t>(request->id)];
-      LuaScriptHost::From(L)->ReportError("error in a handler of " + name, message);
+      LuaGlue::From(L)->ReportError("error in a handler of " + name, message);
       lua_pop(L, 1);
     }
   }
@@ -94,7 +94,7 @@ int DispatchProtected(lua_State* L) {
 int CheckEvent(lua_State* L) {
   std::size_t length = 0;
   const char* name = luaL_checklstring(L, 1, &length);
-  int id = LuaScriptHost::From(L)->Events().Find(std::string_view(name, length));
+  int id = LuaGlue::From(L)->Events().Find(std::string_view(name, length));
   if (id < 0) {
     luaL_error(L, "unknown event '%s' (events() lists them)", name);
   }
@@ -105,7 +105,7 @@ int CheckEvent(lua_State* L) {
 int On(lua_State* L) {
   int id = CheckEvent(L);
   luaL_checktype(L, 2, LUA_TFUNCTION);
-  PushList(L, LuaScriptHost::From(L)->Events().HandlersRef(), id, true);
+  PushList(L, LuaGlue::From(L)->Events().HandlersRef(), id, true);
   lua_createtable(L, 1, 1);
   lua_pushvalue(L, 2);
   lua_rawseti(L, -2, 1);
@@ -118,7 +118,7 @@ int On(lua_State* L) {
 int Off(lua_State* L) {
   int id = CheckEvent(L);
   luaL_checktype(L, 2, LUA_TFUNCTION);
-  PushList(L, LuaScriptHost::From(L)->Events().HandlersRef(), id, true);
+  PushList(L, LuaGlue::From(L)->Events().HandlersRef(), id, true);
   int list = lua_gettop(L);
   lua_Integer count = static_cast<lua_Integer>(lua_rawlen(L, list));
   for (lua_Integer i = 1; i <= count; ++i) {
@@ -147,7 +147,7 @@ int Off(lua_State* L) {
 
 // events(): the declared event names, in declaration order.
 int Events(lua_State* L) {
-  const std::vector<std::string>& names = LuaScriptHost::From(L)->Events().Names();
+  const std::vector<std::string>& names = LuaGlue::From(L)->Events().Names();
   lua_createtable(L, static_cast<int>(names.size()), 0);
   for (std::size_t i = 0; i < names.size(); ++i) {
     lua_pushlstring(L, names[i].data(), names[i].size());
@@ -191,7 +191,7 @@ int EventTable::Fire(lua_State* L, int id, const ObjectRef* context, int argumen
   lua_pushcfunction(L, DispatchProtected);
   lua_pushlightuserdata(L, &request);
   if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
-    LuaScriptHost::From(L)->ReportError("error in the dispatch of " + names_[static_cast<std::size_t>(id)],
+    LuaGlue::From(L)->ReportError("error in the dispatch of " + names_[static_cast<std::size_t>(id)],
                                         lua_tostring(L, -1));
     lua_pop(L, 1);
   }

@@ -5,7 +5,7 @@
 // attached meanwhile waits for the next event.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <string>
 #include <string_view>

@@ -1,10 +1,11 @@
 #include "host/FilterTable.h"
 
-#include "host/LuaScriptHost.h"
+#include "host/LuaGlue.h"
 #include "host/ScriptObject.h"
 
 #include <lua.hpp>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -12,6 +13,9 @@ namespace {
 // The field of a query's environment metatable that holds the object being
 // matched while the query runs.
 constexpr const char* kSubject = "subject";
+// The name under which a query reaches the object itself, to read a member
+// with arguments: self("GetMetadata", "tag"). A member of that name wins.
+constexpr const char* kSelf = "self";
 
 struct Compile {
   const std::string* code;
@@ -24,13 +28,19 @@ struct Evaluate {
   bool result;
 };
 
-// __index of a query's environment: the subject's member, else a global.
+// __index of a query's environment: the subject's member, else the subject as
+// `self`, else a global.
 int EnvironmentIndex(lua_State* L) {
   lua_getmetatable(L, 1);
   lua_getfield(L, -1, kSubject);
-  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::Test(L, -1) != nullptr &&
-      ScriptObject::PushMember(L, -1, lua_tostring(L, 2), true) == 1) {
-    return 1;
+  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::Test(L, -1) != nullptr) {
+    if (ScriptObject::PushMember(L, -1, lua_tostring(L, 2), true) == 1) {
+      return 1;
+    }
+    if (std::strcmp(lua_tostring(L, 2), kSelf) == 0) {
+      lua_pushvalue(L, -1);
+      return 1;
+    }
   }
   lua_pushglobaltable(L);
   lua_pushvalue(L, 2);
@@ -111,7 +121,7 @@ bool FilterTable::Match(lua_State* L, FilterHandle filter, const ObjectRef* obje
   if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
     if (!found->second.errorReported) {
       found->second.errorReported = true;
-      LuaScriptHost::From(L)->ReportError("error in a query", lua_tostring(L, -1));
+      LuaGlue::From(L)->ReportError("error in a query", lua_tostring(L, -1));
     }
     lua_pop(L, 1);
     return false;

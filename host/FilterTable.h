@@ -5,7 +5,7 @@
 // GetMetadata("tag") == "x"), then the script's globals.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <map>
 

@@ -53,13 +53,13 @@ int Print(lua_State* L) {
   luaL_pushresult(&line);
   std::size_t length = 0;
   const char* text = lua_tolstring(L, -1, &length);
-  LuaScriptHost::From(L)->GetConsole().Output(std::string_view(text, length));
+  LuaGlue::From(L)->GetConsole().Output(std::string_view(text, length));
   return 0;
 }
 
 // stop(): the host ends its run after the current pulse.
 int Stop(lua_State* L) {
-  LuaScriptHost::From(L)->RequestStop();
+  LuaGlue::From(L)->RequestStop();
   return 0;
 }
 
@@ -69,7 +69,7 @@ int GlobalIndex(lua_State* L) {
   if (lua_type(L, 2) != LUA_TSTRING) {
     return 0;
   }
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   std::size_t length = 0;
   const char* name = lua_tolstring(L, 2, &length);
   GlobalObjectResolver resolver = host->FindGlobal(std::string_view(name, length));
@@ -107,7 +107,7 @@ lua_State* NewState(LuaScriptHost* host) {
     std::fputs("chorister-host: cannot create a Lua state\n", stderr);
     std::abort();
   }
-  *static_cast<LuaScriptHost**>(lua_getextraspace(L)) = host;
+  LuaGlue::Install(L, host);
   return L;
 }
 
@@ -132,8 +132,6 @@ LuaScriptHost::LuaScriptHost(Console& console)
 }
 
 LuaScriptHost::~LuaScriptHost() = default;
-
-LuaScriptHost* LuaScriptHost::From(lua_State* L) { return *static_cast<LuaScriptHost**>(lua_getextraspace(L)); }
 
 lua_State* LuaScriptHost::Enter(lua_State* L) {
   lua_State* previous = active_;
@@ -224,24 +222,6 @@ bool LuaScriptHost::MatchFilter(FilterHandle filter, ObjectRef* object, unsigned
 }
 
 void LuaScriptHost::ReleaseFilter(FilterHandle filter) { filters_.Release(active_, filter); }
-
-int LuaScriptHost::ErrorText(lua_State* L) {
-  if (lua_type(L, 1) != LUA_TSTRING && lua_type(L, 1) != LUA_TNUMBER) {
-    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING) {
-      return 1;
-    }
-    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
-    return 1;
-  }
-  lua_settop(L, 1);
-  return 1;
-}
-
-int LuaScriptHost::ErrorTextWithTraceback(lua_State* L) {
-  ErrorText(L);
-  luaL_traceback(L, L, lua_tostring(L, -1), 1);
-  return 1;
-}
 
 bool LuaScriptHost::Load(const char* code, std::size_t size, const char* name) {
   lua_State* L = state_.get();

@@ -14,7 +14,8 @@
 #include "host/Console.h"
 #include "host/EventTable.h"
 #include "host/FilterTable.h"
-#include "module/ScriptHost.h"
+#include "host/LuaGlue.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <functional>
 #include <map>
@@ -25,7 +26,9 @@
 
 struct lua_State;
 
-class LuaScriptHost final : public ScriptHost {
+// ScriptHost comes first: the module is handed the object as its ScriptHost
+// and calls it by slot, so that base's table must be the object's own.
+class LuaScriptHost final : public ScriptHost, public LuaGlue {
  public:
   // The host's own events, declared before any of the module's: after every
   // pulse, and once before the module is shut down.
@@ -73,28 +76,21 @@ class LuaScriptHost final : public ScriptHost {
   // A script called stop().
   bool StopRequested() const { return stopRequested_; }
 
-  // ---- for the Lua glue
-  static LuaScriptHost* From(lua_State* L);
-  // The Lua thread that calls from the module must use: the one whose script
-  // is calling into the module, else the main state. Enter returns the
-  // previous one for Leave.
-  lua_State* Enter(lua_State* L);
-  void Leave(lua_State* previous) { active_ = previous; }
-  const BuiltinType* Builtin(const QSTypeDefinition* type) const;
-  bool IsInstalled(const QSTypeDefinition* type) const;
-  GlobalObjectResolver FindGlobal(std::string_view name) const;
-  EventTable& Events() { return events_; }
-  FilterTable& Filters() { return filters_; }
-  void RequestStop() { stopRequested_ = true; }
-  // Message handlers for lua_pcall: the error as a text (through __tostring
-  // when it has one), and that text with a traceback.
-  static int ErrorText(lua_State* L);
-  static int ErrorTextWithTraceback(lua_State* L);
-  // "<what>: <message>" on the console's error stream.
-  void ReportError(std::string_view what, const char* message);
-  Console& GetConsole() { return console_; }
+  // The queries compiled and not yet released.
+  const FilterTable& Filters() const { return filters_; }
 
  private:
+  // What the Lua-facing code asks of the host (LuaGlue).
+  lua_State* Enter(lua_State* L) override;
+  void Leave(lua_State* previous) override { active_ = previous; }
+  const BuiltinType* Builtin(const QSTypeDefinition* type) const override;
+  bool IsInstalled(const QSTypeDefinition* type) const override;
+  GlobalObjectResolver FindGlobal(std::string_view name) const override;
+  EventTable& Events() override { return events_; }
+  void RequestStop() override { stopRequested_ = true; }
+  void ReportError(std::string_view what, const char* message) override;
+  Console& GetConsole() override { return console_; }
+
   struct StateCloser {
     void operator()(lua_State* L) const;
   };

@@ -4,7 +4,7 @@
 // object then), so the module must have been shut down before.
 #pragma once
 
-#include "module/QSModuleInterface.h"
+#include "hostsdk/QSModuleInterface.h"
 
 #include <string>
 

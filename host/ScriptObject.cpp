@@ -1,7 +1,7 @@
 #include "host/ScriptObject.h"
 
 #include "host/BuiltinType.h"
-#include "host/LuaScriptHost.h"
+#include "host/LuaGlue.h"
 #include "hostsdk/QSTypeDefinition.h"
 
 #include <lua.hpp>
@@ -14,20 +14,7 @@ constexpr const char* kMetatable = "module object";
 constexpr int kMaxArguments = 16;
 constexpr std::size_t kTextSize = 1024;
 
-// Members whose value depends on arguments. Lua cannot tell obj.Find from
-// obj:Find, so these names always read as functions taking the arguments.
-constexpr const char* kArgumentMembers[] = {"Find", "GetMetadata"};
-
-enum class NameKind { Method, ArgumentMember, Member, Unknown };
-
-bool IsArgumentMember(const char* name) {
-  for (const char* candidate : kArgumentMembers) {
-    if (std::strcmp(candidate, name) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
+enum class NameKind { Method, Member, Unknown };
 
 // Looks the name up the way the types answer it: a type first, then its
 // parent, and so on up the chain.
@@ -37,7 +24,7 @@ NameKind Classify(QSTypeDefinition* type, const char* name) {
       return NameKind::Method;
     }
     if (level->FindMemberRecord(name) != nullptr) {
-      return IsArgumentMember(name) ? NameKind::ArgumentMember : NameKind::Member;
+      return NameKind::Member;
     }
   }
   return NameKind::Unknown;
@@ -46,7 +33,7 @@ NameKind Classify(QSTypeDefinition* type, const char* name) {
 // The object's type, or a Lua error when the module has uninstalled it (the
 // type object may be gone, so it is not touched).
 QSTypeDefinition* LiveType(lua_State* L, const ScriptObject* object) {
-  if (!LuaScriptHost::From(L)->IsInstalled(object->ref.Type)) {
+  if (!LuaGlue::From(L)->IsInstalled(object->ref.Type)) {
     luaL_error(L, "this object belongs to a type that the module has removed");
   }
   return object->ref.Type;
@@ -62,7 +49,7 @@ int RaiseUnknown(lua_State* L, const char* name, QSTypeDefinition* type) {
 // for an answer about a live one.
 void CheckAvailable(lua_State* L, QSTypeDefinition* type, std::uintptr_t data) {
   char text[kTextSize];
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   lua_State* outer = host->Enter(L);
   bool available = type->ToText(data, text, sizeof text);
   host->Leave(outer);
@@ -83,10 +70,16 @@ const char* WholeString(lua_State* L, int index) {
   return std::strlen(text) == length ? text : nullptr;
 }
 
+// Raises "bad argument #n to 'name' (...)" for the argument at `index`, counted
+// from `first`, the member's or method's first argument.
+int RaiseArgument(lua_State* L, int index, int first, const char* name, const char* problem) {
+  return luaL_error(L, "bad argument #%d to '%s' (%s)", index - first + 1, name, problem);
+}
+
 // Collects the Lua values from `first` to the top as texts for the module:
 // strings as they are, numbers in Lua's own text form, booleans as "true" or
 // "false". The texts live on the Lua stack until the caller returns.
-int CollectArguments(lua_State* L, int first, const char** arguments) {
+int CollectArguments(lua_State* L, int first, const char* name, const char** arguments) {
   int top = lua_gettop(L);
   int count = top >= first ? top - first + 1 : 0;
   if (count > kMaxArguments) {
@@ -98,7 +91,7 @@ int CollectArguments(lua_State* L, int first, const char** arguments) {
       case LUA_TSTRING:
         arguments[i] = WholeString(L, index);
         if (arguments[i] == nullptr) {
-          luaL_argerror(L, index, "string with a zero byte (texts end at the first one)");
+          RaiseArgument(L, index, first, name, "string with a zero byte (texts end at the first one)");
         }
         break;
       case LUA_TNUMBER:
@@ -108,33 +101,21 @@ int CollectArguments(lua_State* L, int first, const char** arguments) {
         arguments[i] = lua_toboolean(L, index) ? "true" : "false";
         break;
       default:
-        luaL_typeerror(L, index, "string");
+        RaiseArgument(L, index, first, name, lua_pushfstring(L, "string expected, got %s", luaL_typename(L, index)));
     }
   }
   return count;
 }
 
-// A method, or a member that takes arguments. Upvalues: 1 the name, 2 true for
-// a method, 3 (optional) the object the function is bound to.
-int Call(lua_State* L) {
-  const char* name = lua_tostring(L, lua_upvalueindex(1));
-  bool method = lua_toboolean(L, lua_upvalueindex(2));
-  int first = 1;
-  ScriptObject* self = ScriptObject::Test(L, lua_upvalueindex(3));
-  if (self == nullptr) {
-    self = ScriptObject::Test(L, 1);
-    if (self == nullptr) {
-      return luaL_argerror(L, 1,
-                           lua_pushfstring(L, "object expected, got %s; call it as obj:%s(...)",
-                                           luaL_typename(L, 1), name));
-    }
-    first = 2;
-  }
+// Calls the method `name`, or reads the member `name`, of `self` with the Lua
+// values from `first` to the top as its arguments, and pushes the result: a
+// method's success as a boolean, a member's value or nil.
+int Invoke(lua_State* L, ScriptObject* self, const char* name, bool method, int first) {
   QSTypeDefinition* type = LiveType(L, self);
   const char* arguments[kMaxArguments];
-  int count = CollectArguments(L, first, arguments);
+  int count = CollectArguments(L, first, name, arguments);
   const char* const* list = count > 0 ? arguments : nullptr;
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   lua_State* outer = host->Enter(L);
   ObjectRef out{};
   int result = method ? type->CallMethod(self->ref.Data, name, count, list)
@@ -156,6 +137,37 @@ int Call(lua_State* L) {
   return 1;
 }
 
+// A method. Upvalues: 1 the name, 2 (optional) the object the function is
+// bound to.
+int CallMethod(lua_State* L) {
+  const char* name = lua_tostring(L, lua_upvalueindex(1));
+  ScriptObject* self = ScriptObject::Test(L, lua_upvalueindex(2));
+  if (self != nullptr) {
+    return Invoke(L, self, name, true, 1);
+  }
+  self = ScriptObject::Test(L, 1);
+  if (self == nullptr) {
+    return luaL_argerror(
+        L, 1, lua_pushfstring(L, "object expected, got %s; call it as obj:%s(...)", luaL_typename(L, 1), name));
+  }
+  return Invoke(L, self, name, true, 2);
+}
+
+// obj(name, ...): the member `name` read with the arguments that follow. A
+// member that takes arguments is read this way; obj.name reads it with none.
+int CallObject(lua_State* L) {
+  ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
+  const char* name = WholeString(L, 2);
+  if (name == nullptr) {
+    return luaL_argerror(L, 2, "member name expected");
+  }
+  QSTypeDefinition* type = LiveType(L, self);
+  if (Classify(type, name) == NameKind::Method) {
+    return luaL_error(L, "'%s' is a method of %s; call it as obj:%s(...)", name, type->GetName(), name);
+  }
+  return Invoke(L, self, name, false, 3);
+}
+
 // Ventrilo[3]: the binding's resolver with the index as its one argument.
 // Only integers index (Ventrilo[2.0] is Ventrilo[2]); Ventrilo[1.9] is nil.
 int IndexGlobal(lua_State* L, ScriptObject* self) {
@@ -167,7 +179,7 @@ int IndexGlobal(lua_State* L, ScriptObject* self) {
   }
   lua_pushinteger(L, number);
   const char* index = lua_tostring(L, -1);
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   lua_State* outer = host->Enter(L);
   ObjectRef out{};
   bool found = self->resolver(1, &index, &out);
@@ -212,7 +224,7 @@ int Equal(lua_State* L) {
 // type was removed, still prints.
 int ToString(lua_State* L) {
   ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   if (!host->IsInstalled(self->ref.Type)) {
     lua_pushliteral(L, "(object of a removed type)");
     return 1;
@@ -241,9 +253,9 @@ int Concat(lua_State* L) {
 }  // namespace
 
 void ScriptObject::Register(lua_State* L) {
-  static const luaL_Reg metamethods[] = {{"__index", Index},       {"__newindex", NewIndex},
-                                         {"__eq", Equal},          {"__tostring", ToString},
-                                         {"__concat", Concat},     {nullptr, nullptr}};
+  static const luaL_Reg metamethods[] = {{"__index", Index},   {"__newindex", NewIndex}, {"__call", CallObject},
+                                         {"__eq", Equal},      {"__tostring", ToString}, {"__concat", Concat},
+                                         {nullptr, nullptr}};
   luaL_newmetatable(L, kMetatable);
   luaL_setfuncs(L, metamethods, 0);
   lua_pop(L, 1);
@@ -261,7 +273,7 @@ void ScriptObject::PushValue(lua_State* L, const ObjectRef& ref) {
     lua_pushnil(L);
     return;
   }
-  const BuiltinType* builtin = LuaScriptHost::From(L)->Builtin(ref.Type);
+  const BuiltinType* builtin = LuaGlue::From(L)->Builtin(ref.Type);
   if (builtin == nullptr) {
     Push(L, ref);
     return;
@@ -287,17 +299,15 @@ int ScriptObject::PushMember(lua_State* L, int objectIndex, const char* name, bo
   objectIndex = lua_absindex(L, objectIndex);
   ScriptObject* self = Test(L, objectIndex);
   QSTypeDefinition* type = LiveType(L, self);
-  NameKind kind = Classify(type, name);
-  if (kind == NameKind::Method || kind == NameKind::ArgumentMember) {
+  if (Classify(type, name) == NameKind::Method) {
     lua_pushstring(L, name);
-    lua_pushboolean(L, kind == NameKind::Method);
     if (bind) {
       lua_pushvalue(L, objectIndex);
     }
-    lua_pushcclosure(L, Call, bind ? 3 : 2);
+    lua_pushcclosure(L, CallMethod, bind ? 2 : 1);
     return 1;
   }
-  LuaScriptHost* host = LuaScriptHost::From(L);
+  LuaGlue* host = LuaGlue::From(L);
   lua_State* outer = host->Enter(L);
   ObjectRef out{};
   int result = type->GetMember(self->ref.Data, name, 0, nullptr, &out);

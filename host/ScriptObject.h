@@ -1,8 +1,14 @@
 // A module object as Lua sees it: a full userdata holding the host's two-word
 // reference {Type, Data}. Its metatable makes members read as properties
-// (obj.Name), methods and members that take arguments callable with ':'
-// (obj:Select(), obj:Find("query")), objects of the same reference equal, and
-// tostring give the type's text of the object.
+// (obj.Name, read with no arguments), methods callable with ':'
+// (obj:Select()), the object itself callable to read a member with arguments
+// (obj("Find", "query")), objects of the same reference equal, and tostring
+// give the type's text of the object.
+//
+// Whether a name is a method or a member is what the type's registrations say;
+// nothing tells whether a member wants arguments, and Lua cannot tell obj.Find
+// from obj:Find when it indexes, so a member is always read with none by
+// indexing and with arguments through the call of the object.
 //
 // Lua raises errors with longjmp. Every function here that Lua calls keeps only
 // trivially destructible locals, so no C++ destructor is ever skipped; the
@@ -10,7 +16,7 @@
 // until it returns.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 struct lua_State;
 
@@ -29,9 +35,9 @@ struct ScriptObject {
   // The object at `index`, or null when the value there is none.
   static ScriptObject* Test(lua_State* L, int index);
   // Pushes what `name` gives on the object at `objectIndex`: a member's value
-  // (nil when the member fails), or a function for a method or for a member
-  // that takes arguments. With `bind` that function carries the object, so it
-  // is called without it (as in queries: GetMetadata("tag")). Returns 0 and
+  // read with no arguments (nil when the member fails), or a function for a
+  // method. With `bind` that function carries the object, so it is called
+  // without it (as in queries: Select()). Returns 0 and
   // pushes nothing when no type in the object's chain knows the name; raises
   // when the object's type was uninstalled, and when the member failed because
   // the object is no longer available.

@@ -18,7 +18,7 @@
 
 #include "hostsdk/CIndex.h"
 #include "hostsdk/QSTypeMember.h"
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <cstdint>
 #include <map>

@@ -2,7 +2,7 @@
 // form a doubly linked chain whose head is the newest registration.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include "libventrilo/ReadTreeItem.h"
 #include "libventrilo/VentSendMessage.h"
-#include "libventrilo/Ventrilo.h"
+#include "libventrilo/VentRemoteMemory.h"
 
 #include <cctype>
 
@@ -45,7 +45,7 @@ ItemKind KindOfIcon(int icon) {
 
 }  // namespace
 
-Snapshot::Snapshot(Ventrilo* instance) : timestamp_(GetTickCount()), instance_(instance) {}
+Snapshot::Snapshot(VentRemoteMemory* memory) : timestamp_(GetTickCount()), memory_(memory) {}
 
 DWORD Snapshot::GetTimestamp() { return timestamp_; }
 
@@ -219,7 +219,7 @@ bool Snapshot::VisitItems(UINT relation, HTREEITEM from, Channel* parent) {
 bool Snapshot::ReadItem(HTREEITEM item, TreeItemInfo* info, bool* whole) {
   bool answered = true;
   bool gone = false;
-  const bool read = ReadTreeItem(treeView_, item, instance_->GetRemoteMemory(), info, &answered, &gone);
+  const bool read = ReadTreeItem(treeView_, item, memory_, info, &answered, &gone);
   if (whole != nullptr)
     *whole = read;
   return answered && !gone;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-class Ventrilo;
+class VentRemoteMemory;
 
 // What one client showed at one moment: its tree view with the server,
 // channels and users read from it, the selected item, the client's own user,
@@ -16,9 +16,10 @@ class Ventrilo;
 // read-only from then on, on any thread.
 class Snapshot final : public ISnapshot {
  public:
-  // Takes the capture time now. `instance` lends its remote buffers for the
-  // capture only; the snapshot holds no reference on it.
-  explicit Snapshot(Ventrilo* instance);
+  // Takes the capture time now. `memory`, the client instance's memory in the
+  // client process, is lent for the capture only; the snapshot holds no
+  // reference on its instance.
+  explicit Snapshot(VentRemoteMemory* memory);
 
   DWORD GetTimestamp() override;
   bool GetSelectedItem(ITreeItem** out) override;
@@ -75,7 +76,7 @@ class Snapshot final : public ISnapshot {
   SnapshotTable tableA_;
   SnapshotTable tableB_;
   SnapshotTable tableC_;
-  Ventrilo* instance_;
+  VentRemoteMemory* memory_;
   std::unique_ptr<Server> server_;
   SnapshotItems items_;
 };

@@ -120,7 +120,7 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
 }
 
 Snapshot* Ventrilo::CaptureOnce() {
-  Snapshot* snapshot = new Snapshot(this);
+  Snapshot* snapshot = new Snapshot(memory_.get());
   snapshot->AddRef();
   Capture capture = {snapshot, true};
   EnumChildWindows(window_, CaptureChildWindow, reinterpret_cast<LPARAM>(&capture));

@@ -17,6 +17,10 @@ class CWinLock final : public CPortableLock {
   void Enter() override;
   void Leave() override;
   bool IsLocked() override { return held_; }
+  // The standard's lock and unlock, so that std::condition_variable_any can
+  // wait on the lock.
+  void lock() { Enter(); }
+  void unlock() { Leave(); }
 
  private:
   CRITICAL_SECTION* section_;

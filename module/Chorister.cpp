@@ -1,16 +1,16 @@
 #include "module/Chorister.h"
 
+#include "elements/ElementContext.h"
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
 #include "hostsdk/QSDeletableType.h"
+#include "hostsdk/ScriptHost.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "module/CWinLock.h"
-#include "module/EventRegistry.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptHost.h"
 #include "types/ResolveGlobalObject.h"
+#include "types/ScriptTypes.h"
 #include "types/VentriloChannelType.h"
 #include "types/VentriloElementType.h"
 #include "types/VentriloInstanceType.h"
@@ -61,27 +61,32 @@ void Chorister::DestroyModule(bool underLoaderLock) {
   theModule = nullptr;
 }
 
-Chorister::Chorister() { InitializeCriticalSection(&lock_); }
+Chorister::Chorister() {
+  InitializeCriticalSection(&lock_);
+  InitializeCriticalSection(&handOverLock_);
+}
 
 // The host is expected to have called Shutdown; whatever it left running or
 // referenced is stopped and released here, so unloading never leaks.
 Chorister::~Chorister() {
   thread_.StopThread();
   ReleaseTable(pending_);
+  DeleteCriticalSection(&handOverLock_);
   DeleteCriticalSection(&lock_);
-  ModuleGlobals::Host = nullptr;
 }
 
 bool Chorister::Initialize(ScriptHost* host) {
   // Initialising twice would install every type twice.
-  if (!host || ModuleGlobals::VentriloType)
+  if (!host || ScriptTypes::VentriloType)
     return false;
-  ModuleGlobals::Host = host;
-  ModuleGlobals::StringType = host->LookupType("string", 0, 0);
-  ModuleGlobals::UIntType = host->LookupType("uint", 0, 0);
-  ModuleGlobals::BoolType = host->LookupType("bool", 0, 0);
-  EventRegistry::DeclareAll(host);
+  host_ = host;
+  ScriptTypes::StringType = host->LookupType("string", 0, 0);
+  ScriptTypes::UIntType = host->LookupType("uint", 0, 0);
+  ScriptTypes::BoolType = host->LookupType("bool", 0, 0);
+  events_.DeclareAll(host);
   CreateTypes();
+  ElementContext::Install(ElementContext{host, &events_, ScriptTypes::InstanceType, ScriptTypes::ChannelType,
+                                         ScriptTypes::ServerType, ScriptTypes::UserType});
   host->BindGlobalObject(kGlobalObjectName, &ResolveGlobalObject);
   if (!thread_.StartThread(&ThreadEntry, nullptr))
     host->ConsoleWrite("Chorister could not start its polling thread; no client will be seen\n");
@@ -96,8 +101,10 @@ void Chorister::Shutdown() {
     ReleaseTable(pending_);
     DestroyInstances();
   }
-  if (ScriptHost* host = ModuleGlobals::Host)
-    host->UnbindGlobalObject(kGlobalObjectName);
+  ElementContext::Clear();
+  events_.Detach();
+  if (host_)
+    host_->UnbindGlobalObject(kGlobalObjectName);
   DestroyTypes();
 }
 
@@ -137,8 +144,8 @@ void Chorister::ThreadBody() {
 void Chorister::VentriloThreadFunc() {
   IVentriloLocator* locator = nullptr;
   if (!GetVentriloLocator(&locator) || !locator) {
-    if (ScriptHost* host = ModuleGlobals::Host)
-      host->ConsoleWrite("GetVentriloLocator failed\n");
+    if (host_)
+      host_->ConsoleWrite("GetVentriloLocator failed\n");
     return;
   }
   while (!thread_.IsStopRequested()) {
@@ -188,7 +195,7 @@ void Chorister::HandOver(InstanceTable& fresh) {
     newData_ = true;
   }
   {
-    std::lock_guard<std::mutex> guard(handOverMutex_);
+    CWinLock guard(&handOverLock_, true);
     ++handOvers_;
   }
   handOverDone_.notify_all();
@@ -204,35 +211,35 @@ void Chorister::ReleaseTable(InstanceTable& table) {
 }
 
 std::uint64_t Chorister::HandOverCount() {
-  std::lock_guard<std::mutex> guard(handOverMutex_);
+  CWinLock guard(&handOverLock_, true);
   return handOvers_;
 }
 
 bool Chorister::AwaitHandOver(std::uint64_t count, unsigned timeoutMs) {
-  std::unique_lock<std::mutex> guard(handOverMutex_);
+  CWinLock guard(&handOverLock_, true);
   return handOverDone_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
                                 [&] { return handOvers_ >= count; });
 }
 
 // In the order the host was given them, parents before the types that inherit.
 void Chorister::CreateTypes() {
-  ScriptHost* host = ModuleGlobals::Host;
-  ModuleGlobals::VentriloType = InstallType<VentriloType>(host, nullptr);
-  ModuleGlobals::ElementType = InstallType<VentriloElementType>(host, nullptr);
-  ModuleGlobals::InstanceType = InstallType<VentriloInstanceType>(host, ModuleGlobals::ElementType);
-  ModuleGlobals::ChannelType = InstallType<VentriloChannelType>(host, ModuleGlobals::ElementType);
-  ModuleGlobals::ServerType = InstallType<VentriloServerType>(host, ModuleGlobals::ChannelType);
-  ModuleGlobals::UserType = InstallType<VentriloUserType>(host, ModuleGlobals::ElementType);
+  ScriptHost* host = host_;
+  ScriptTypes::VentriloType = InstallType<VentriloType>(host, nullptr);
+  ScriptTypes::ElementType = InstallType<VentriloElementType>(host, nullptr);
+  ScriptTypes::InstanceType = InstallType<VentriloInstanceType>(host, ScriptTypes::ElementType);
+  ScriptTypes::ChannelType = InstallType<VentriloChannelType>(host, ScriptTypes::ElementType);
+  ScriptTypes::ServerType = InstallType<VentriloServerType>(host, ScriptTypes::ChannelType);
+  ScriptTypes::UserType = InstallType<VentriloUserType>(host, ScriptTypes::ElementType);
 }
 
 void Chorister::DestroyTypes() {
-  for (QSTypeDefinition** type : {&ModuleGlobals::VentriloType, &ModuleGlobals::ElementType,
-                                  &ModuleGlobals::InstanceType, &ModuleGlobals::ChannelType,
-                                  &ModuleGlobals::ServerType, &ModuleGlobals::UserType}) {
+  for (QSTypeDefinition** type : {&ScriptTypes::VentriloType, &ScriptTypes::ElementType,
+                                  &ScriptTypes::InstanceType, &ScriptTypes::ChannelType,
+                                  &ScriptTypes::ServerType, &ScriptTypes::UserType}) {
     if (!*type)
       continue;
-    if (ScriptHost* host = ModuleGlobals::Host)
-      host->UninstallType(*type);
+    if (host_)
+      host_->UninstallType(*type);
     (*type)->DeletingDestructor(QSTypeDefinition::kFreeMemory);
     *type = nullptr;
   }

@@ -10,14 +10,14 @@
 // thread, so the two locks are never awaited in opposite orders.
 #pragma once
 
+#include "hostsdk/QSModuleInterface.h"
 #include "module/CWindowsThread.h"
-#include "module/QSModuleInterface.h"
+#include "module/EventRegistry.h"
 #include "platform/Win32.h"
 
 #include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <mutex>
 
 class ISnapshot;
 class IVentrilo;
@@ -80,14 +80,20 @@ class Chorister final : public QSModuleInterface {
   void DestroyTypes();
   void DestroyInstances();
 
+  // The host's interface object, borrowed from Initialize until the module
+  // object is destroyed.
+  ScriptHost* host_ = nullptr;
   CRITICAL_SECTION lock_;
   InstanceTable pending_;
   bool newData_ = false;
+  // The event echo switch (SetEventSpam), off at start; the registry, which
+  // the element model raises through, reads it.
   bool eventEcho_ = false;
+  EventRegistry events_{eventEcho_};
   CWindowsThread thread_;
 
-  std::mutex handOverMutex_;
-  std::condition_variable handOverDone_;
+  CRITICAL_SECTION handOverLock_;
+  std::condition_variable_any handOverDone_;
   std::uint64_t handOvers_ = 0;
 };
 

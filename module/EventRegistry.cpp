@@ -1,7 +1,6 @@
 #include "module/EventRegistry.h"
 
-#include "module/Chorister.h"
-#include "module/ModuleGlobals.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,7 +14,8 @@ struct EventInfo {
   const char* name;
   const char* echo;
   EchoShape shape;
-  // Rows 14 and 15 show users with their id: this line (IdName) replaces `echo`.
+  // The joined and leaving instance events show a user with its id: for a user
+  // context this line (IdName) replaces `echo`.
   const char* userEcho;
 };
 
@@ -58,8 +58,6 @@ constexpr EventInfo kEvents[kScriptEventCount] = {
      EchoShape::Id, nullptr},
 };
 
-int eventIds[kScriptEventCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-
 bool IsKnown(ScriptEvent event) {
   const int index = static_cast<int>(event);
   return index >= 0 && index < kScriptEventCount;
@@ -99,33 +97,28 @@ void Echo(ScriptHost* host, const EventInfo& info, const EventContext& context, 
 
 }  // namespace
 
-void EventRegistry::DeclareAll(ScriptHost* host) {
-  for (int i = 0; i < kScriptEventCount; ++i)
-    eventIds[i] = host->DeclareEvent(kEvents[i].name);
+EventRegistry::EventRegistry(bool& echo) : echo_(echo) {
+  for (int& id : ids_) id = -1;
 }
 
-int EventRegistry::GetID(ScriptEvent event) { return IsKnown(event) ? eventIds[static_cast<int>(event)] : -1; }
+void EventRegistry::DeclareAll(ScriptHost* host) {
+  host_ = host;
+  for (int i = 0; i < kScriptEventCount; ++i)
+    ids_[i] = host->DeclareEvent(kEvents[i].name);
+}
+
+int EventRegistry::GetID(ScriptEvent event) const { return IsKnown(event) ? ids_[static_cast<int>(event)] : -1; }
 
 const char* EventRegistry::GetName(ScriptEvent event) {
   return IsKnown(event) ? kEvents[static_cast<int>(event)].name : nullptr;
 }
 
-bool EventRegistry::IsEchoOn() {
-  const Chorister* module = Chorister::Get();
-  return module && module->IsEventEchoOn();
-}
-
-void EventRegistry::SetEcho(bool on) {
-  if (Chorister* module = Chorister::Get())
-    module->SetEventEcho(on);
-}
-
 int EventRegistry::Raise(ScriptEvent event, const EventContext& context, int previous) {
-  ScriptHost* host = ModuleGlobals::Host;
+  ScriptHost* host = host_;
   if (!host || !IsKnown(event))
     return 0;
   const EventInfo& info = kEvents[static_cast<int>(event)];
-  if (IsEchoOn())
+  if (echo_)
     Echo(host, info, context, previous);
   char previousText[16];
   const char* arguments[1] = {previousText};
@@ -139,7 +132,7 @@ int EventRegistry::Raise(ScriptEvent event, const EventContext& context, int pre
   // through the pass that raised the event: the tree would be left half
   // changed. The raise counts as done and the pass goes on.
   try {
-    return host->FireEvent(eventIds[static_cast<int>(event)], 0, argumentCount, argumentCount ? arguments : nullptr,
+    return host->FireEvent(ids_[static_cast<int>(event)], 0, argumentCount, argumentCount ? arguments : nullptr,
                            &object);
   } catch (...) {
     host->ConsoleWrite("Chorister: an exception left the handlers of %s; ignored\n", info.name);

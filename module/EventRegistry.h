@@ -1,33 +1,33 @@
 // The module's 17 script events: their names, the ids the host gave them, and
-// the one way each is raised.
+// the one way each is raised. The module object keeps one, over its host and
+// its own echo switch, and hands it to the element model as its event sink.
 #pragma once
 
-#include "module/ScriptEvent.h"
-#include "module/ScriptHost.h"
+#include "elements/EventSink.h"
+#include "elements/ScriptEvent.h"
 
-#include <cstdint>
+class ScriptHost;
 
-// What a raise tells about the element it concerns. `object` is the event's
-// context; the other fields fill the console echo. Null texts echo as "".
-struct EventContext {
-  ObjectRef object;
-  const char* typeName;
-  std::uint32_t id;
-  const char* name;
-};
-
-class EventRegistry {
+class EventRegistry final : public EventSink {
  public:
-  // Declares every event with the host, in enum order, keeping the ids.
-  static void DeclareAll(ScriptHost* host);
+  // `echo` is the echo switch, a byte that the registry's owner keeps.
+  explicit EventRegistry(bool& echo);
+
+  EventRegistry(const EventRegistry&) = delete;
+  EventRegistry& operator=(const EventRegistry&) = delete;
+
+  // Declares every event with `host`, in enum order, keeping the ids; from
+  // then on events are raised to `host`.
+  void DeclareAll(ScriptHost* host);
+  // Raises nothing from here on, until the next DeclareAll.
+  void Detach() { host_ = nullptr; }
   // The id the host gave the event (-1 before DeclareAll).
-  static int GetID(ScriptEvent event);
+  int GetID(ScriptEvent event) const;
   // "Ventrilo.OnJoinedParent" and so on; null for a value outside the enum.
   static const char* GetName(ScriptEvent event);
 
-  // The echo switch lives in the module object: off while there is none.
-  static bool IsEchoOn();
-  static void SetEcho(bool on);
+  bool IsEchoOn() const { return echo_; }
+  void SetEcho(bool on) override { echo_ = on; }
 
   // Raises `event`: with the echo on, first writes its echo line to the host
   // console; then fires it with `context.object` as context. FlagsChanged and
@@ -35,5 +35,10 @@ class EventRegistry {
   // carry none (a null argument array). Returns what FireEvent returns, or 0
   // when there is no host. An exception out of FireEvent ends there: it is
   // reported in one console line and the raise returns 0.
-  static int Raise(ScriptEvent event, const EventContext& context, int previous = 0);
+  int Raise(ScriptEvent event, const EventContext& context, int previous = 0) override;
+
+ private:
+  ScriptHost* host_ = nullptr;
+  bool& echo_;
+  int ids_[kScriptEventCount];
 };

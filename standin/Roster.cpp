@@ -1,5 +1,7 @@
 #include "standin/Roster.h"
 
+#include <utility>
+
 namespace standin {
 
 std::string DisplayText(const Entry& entry) {
@@ -17,6 +19,23 @@ std::string DisplayText(const Entry& entry) {
   append(entry.name);
   append(entry.suffix);
   return text;
+}
+
+Entry MakeUser(const std::string& name, const std::string& flags, const std::string& rank, std::uint16_t rankID) {
+  Entry user;
+  user.name = name;
+  user.flags = flags;
+  user.rank = rank;
+  user.rankID = rankID;
+  return user;
+}
+
+Channel MakeChannel(const std::string& name, std::vector<Entry> users, std::vector<Channel> channels) {
+  Channel channel;
+  channel.entry.name = name;
+  channel.users = std::move(users);
+  channel.channels = std::move(channels);
+  return channel;
 }
 
 namespace {

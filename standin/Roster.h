@@ -38,6 +38,12 @@ struct Roster {
 //   "<flags>" <rank> <name> <suffix>   with the empty parts and their spaces left out.
 std::string DisplayText(const Entry& entry);
 
+// Builders for rosters written out by hand: a user with its flag letters and
+// rank, and a channel with its users and sub-channels.
+Entry MakeUser(const std::string& name, const std::string& flags = "", const std::string& rank = "",
+               std::uint16_t rankID = 0);
+Channel MakeChannel(const std::string& name, std::vector<Entry> users, std::vector<Channel> channels = {});
+
 // A roster of `users` users spread evenly over `channels` channels under one
 // server, named "User1".., "Channel1"..; the local user is "User1".
 Roster MakeLargeRoster(int users, int channels);

@@ -1,7 +1,7 @@
 #include "types/ResolveGlobalObject.h"
 
 #include "elements/VentriloElement.h"
-#include "module/ModuleGlobals.h"
+#include "types/ScriptTypes.h"
 #include "types/VentriloType.h"
 
 #include <cstdint>
@@ -13,10 +13,10 @@ bool ResolveGlobalObject(int argumentCount, const char* const* arguments, Object
     return false;
   }
   if (argumentCount <= 0) {
-    if (ModuleGlobals::VentriloType == nullptr) {
+    if (ScriptTypes::VentriloType == nullptr) {
       return false;
     }
-    *out = {ModuleGlobals::VentriloType, VentriloType::kObjectValue};
+    *out = {ScriptTypes::VentriloType, VentriloType::kObjectValue};
     return true;
   }
   if (arguments == nullptr || arguments[0] == nullptr) {

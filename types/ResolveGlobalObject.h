@@ -3,6 +3,6 @@
 // element of that id with its own script type, of any instance.
 #pragma once
 
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 bool ResolveGlobalObject(int argumentCount, const char* const* arguments, ObjectRef* out);

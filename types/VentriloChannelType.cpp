@@ -1,6 +1,6 @@
 #include "types/VentriloChannelType.h"
 
-#include "elements/VentriloElement.h"
+#include "elements/VentriloInstance.h"
 
 namespace {
 enum Method : std::uint32_t { kJoin };
@@ -19,5 +19,5 @@ bool VentriloChannelType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMembe
   if (element->AsChannel() == nullptr && element->AsServer() == nullptr) {
     return false;
   }
-  return element->Join();
+  return element->GetInstance()->Join(element);
 }

@@ -2,7 +2,7 @@
 
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
-#include "module/ModuleGlobals.h"
+#include "types/ScriptTypes.h"
 
 #include <iterator>
 
@@ -112,7 +112,7 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
   }
   switch (record->ID) {
     case kID:
-      return Answer(ModuleGlobals::UIntType, element->GetID(), out);
+      return Answer(ScriptTypes::UIntType, element->GetID(), out);
     case kParent:
       return AnswerElement(element->GetParent(), out);
     case kChildren:
@@ -129,7 +129,7 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
       return AnswerElement(element->GetInstance(), out);
     case kIconID:
       // The uint result shows "no icon" (-1) as 4294967295.
-      return Answer(ModuleGlobals::UIntType, static_cast<std::uint32_t>(element->GetIconID()), out);
+      return Answer(ScriptTypes::UIntType, static_cast<std::uint32_t>(element->GetIconID()), out);
     case kDisplayText:
       return AnswerText(element->GetDisplayText().c_str(), out);
     case kName:
@@ -143,9 +143,9 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
     case kRank:
       return AnswerText(element->GetRank().c_str(), out);
     case kRankID:
-      return Answer(ModuleGlobals::UIntType, element->GetRankID(), out);
+      return Answer(ScriptTypes::UIntType, element->GetRankID(), out);
     case kFlags:
-      return Answer(ModuleGlobals::UIntType, element->GetFlags(), out);
+      return Answer(ScriptTypes::UIntType, element->GetFlags(), out);
     case kIcon:
       return AnswerText(element->GetIconName(), out);
     case kGetMetadata: {
@@ -164,9 +164,9 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
     case kHasEffect:
     case kIsPhantom:
       // The masked bits themselves are the bool's value word.
-      return Answer(ModuleGlobals::BoolType, element->GetFlags() & kFlagMasks[record->ID - kIsAdmin], out);
+      return Answer(ScriptTypes::BoolType, element->GetFlags() & kFlagMasks[record->ID - kIsAdmin], out);
     case kIsSelected:
-      return Answer(ModuleGlobals::BoolType, element->IsSelected() ? 1 : 0, out);
+      return Answer(ScriptTypes::BoolType, element->GetInstance()->IsSelected(element) ? 1 : 0, out);
     default:
       return false;
   }
@@ -196,7 +196,7 @@ bool VentriloElementType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMembe
     case kSelect:
       // Whether the client took the selection does not matter to the script;
       // the module's Selection follows with a later snapshot.
-      element->Select();
+      element->GetInstance()->Select(element);
       return true;
     default:
       return false;

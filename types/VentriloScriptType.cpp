@@ -1,7 +1,7 @@
 #include "types/VentriloScriptType.h"
 
 #include "elements/VentriloElement.h"
-#include "module/ModuleGlobals.h"
+#include "types/ScriptTypes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,7 +35,7 @@ bool VentriloScriptType::Answer(QSTypeDefinition* type, std::uintptr_t data, Obj
 }
 
 bool VentriloScriptType::AnswerText(const char* text, ObjectRef* out) {
-  return Answer(ModuleGlobals::StringType, reinterpret_cast<std::uintptr_t>(text), out);
+  return Answer(ScriptTypes::StringType, reinterpret_cast<std::uintptr_t>(text), out);
 }
 
 bool VentriloScriptType::AnswerElement(VentriloElement* element, ObjectRef* out) {

@@ -1,7 +1,8 @@
 #include "types/VentriloType.h"
 
 #include "elements/VentriloInstance.h"
-#include "module/EventRegistry.h"
+#include "elements/ElementContext.h"
+#include "elements/EventSink.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -48,7 +49,9 @@ bool VentriloType::CallMethodByRecord(std::uintptr_t&, _QSTypeMember* record, in
   if (record == nullptr || record->ID != kSetEventSpam || setting == nullptr) {
     return false;
   }
-  EventRegistry::SetEcho(IsSwitchOn(setting));
+  if (EventSink* events = ElementContext::Get().events) {
+    events->SetEcho(IsSwitchOn(setting));
+  }
   return true;
 }
 

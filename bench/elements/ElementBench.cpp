@@ -28,11 +28,10 @@
 #include "libventrilo/IServer.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/Ventrilo.h"
-#include "module/EventRegistry.h"
-#include "module/ModuleGlobals.h"
+#include "tests/support/HostedElements.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/FakeSnapshot.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {
@@ -99,15 +98,13 @@ void BuildRoster(FakeSnapshot& snapshot, int users, std::uint32_t firstUserKey =
 // An instance over a fake client, raising into `host` (or nowhere when null).
 class Bench {
  public:
-  explicit Bench(ScriptHost* host) {
-    ModuleGlobals::Host = host;
-    if (host) EventRegistry::DeclareAll(host);
+  explicit Bench(ScriptHost* host) : hosted(host) {
     instance = new VentriloInstance(NextElementID(), nullptr, &client);
   }
   ~Bench() {
     instance->Destroy();
-    ModuleGlobals::Host = nullptr;
   }
+  HostedElements hosted;
   FakeClient client;
   VentriloInstance* instance;
 };

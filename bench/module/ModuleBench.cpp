@@ -2,7 +2,7 @@
 // hand-over, and how soon the polling thread sees a stop.
 #include "libventrilo/IVentriloLocator.h"
 #include "module/Chorister.h"
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
 #include "tests/support/FakeLocator.h"

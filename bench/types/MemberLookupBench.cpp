@@ -9,8 +9,8 @@
 #include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
 #include "module/Chorister.h"
-#include "module/ModuleGlobals.h"
-#include "module/ScriptHost.h"
+#include "types/ScriptTypes.h"
+#include "hostsdk/ScriptHost.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
 
@@ -116,7 +116,7 @@ BENCHMARK(BM_UserNameThroughTwoTypes);
 
 void BM_NameOnTheElementTypeItself(benchmark::State& state) {
   LiveModule live;
-  ReadName(state, ObjectRef{ModuleGlobals::ElementType, live.Server()->GetID()});
+  ReadName(state, ObjectRef{ScriptTypes::ElementType, live.Server()->GetID()});
 }
 BENCHMARK(BM_NameOnTheElementTypeItself);
 

@@ -203,9 +203,9 @@ TEST_F(SnapshotPass, MeAndSelection_FollowTheSnapshotAndNeverNameADestroyedEleme
   Apply();
   EXPECT_EQ(instance->GetMe(), Element(20));
   EXPECT_EQ(instance->GetSelection(), Element(4));
-  EXPECT_TRUE(Element(4)->IsSelected());
-  EXPECT_FALSE(Element(2)->IsSelected());
-  EXPECT_FALSE(instance->IsSelected());
+  EXPECT_TRUE(instance->IsSelected(Element(4)));
+  EXPECT_FALSE(instance->IsSelected(Element(2)));
+  EXPECT_FALSE(instance->IsSelected(instance));
 
   // A and everything under it go; sam's handler runs after they are destroyed.
   snapshot.Detach(a);

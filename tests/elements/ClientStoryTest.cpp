@@ -190,11 +190,11 @@ TEST_F(ClientStory, Moving_KeepsTheElementAndItsMetadataAndFollowsTheNewHandle) 
   // The client re-inserted the item: selecting it must name the new handle.
   ASSERT_NE(client.Item("Ann"), oldHandle);
   sim::StartRecording();
-  EXPECT_TRUE(ann->Select());
+  EXPECT_TRUE(instance->Select(ann));
   EXPECT_THAT(TreeViewCommands(client.TreeView()), ElementsAre(SelectCommand(client.Item("Ann"))));
   sim::StopRecording();
   EXPECT_THAT(Pulse(), IsEmpty());
-  EXPECT_TRUE(ann->IsSelected());
+  EXPECT_TRUE(instance->IsSelected(ann));
 }
 
 TEST_F(ClientStory, Leaving_IsPrunedAfterTheArrivalsAndAChannelGoesTopDown) {
@@ -361,13 +361,13 @@ TEST_F(ClientStory, SelectAndJoin_SendTheClientsOwnMessagesAndTheClientMoves) {
   VentriloElement* sam = Named(instance, "Sam");
 
   sim::StartRecording();
-  EXPECT_FALSE(instance->Select());
-  EXPECT_TRUE(sam->Select());
+  EXPECT_FALSE(instance->Select(instance));
+  EXPECT_TRUE(instance->Select(sam));
   EXPECT_THAT(TreeViewCommands(client.TreeView()), ElementsAre(SelectCommand(client.Item("Sam"))));
   EXPECT_THAT(Pulse(), IsEmpty());
   EXPECT_EQ(instance->GetSelection(), sam);
 
-  EXPECT_TRUE(beta->Join());
+  EXPECT_TRUE(instance->Join(beta));
   const std::string enter = std::to_string(VK_RETURN) + " 0";
   EXPECT_THAT(TreeViewCommands(client.TreeView()),
               ElementsAre(SelectCommand(client.Item("Beta")), "keydown " + enter, "keyup " + enter));
@@ -378,9 +378,9 @@ TEST_F(ClientStory, SelectAndJoin_SendTheClientsOwnMessagesAndTheClientMoves) {
 
   // A refused selection sends no key; so does a client that stopped answering.
   sim::FailMessage(client.TreeView(), TVM_SELECTITEM, 1);
-  EXPECT_FALSE(Named(instance, "Alpha")->Join());
+  EXPECT_FALSE(instance->Join(Named(instance, "Alpha")));
   sim::SetHung(client.ProcessId(), true, 6000);
-  EXPECT_FALSE(Named(instance, "Alpha")->Join());
+  EXPECT_FALSE(instance->Join(Named(instance, "Alpha")));
   sim::SetHung(client.ProcessId(), false);
   EXPECT_THAT(TreeViewCommands(client.TreeView()),
               ElementsAre(SelectCommand(client.Item("Alpha")), SelectCommand(client.Item("Alpha"))));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,16 +16,14 @@
 #include "elements/NextElementID.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
-#include "module/EventRegistry.h"
-#include "module/ModuleGlobals.h"
-#include "tests/elements/FakeSnapshot.h"
+#include "tests/support/FakeSnapshot.h"
+#include "tests/support/HostedElements.h"
 #include "tests/support/RecordingHost.h"
 
 class ElementFixture : public testing::Test {
  protected:
   void SetUp() override {
-    ModuleGlobals::Host = &host;
-    EventRegistry::DeclareAll(&host);
+    hosted = std::make_unique<HostedElements>(&host);
     host.onFire = [this](const RecordingHost::FiredEvent& event) {
       log.push_back(Describe(event));
       if (onEvent) onEvent(event);
@@ -40,7 +39,7 @@ class ElementFixture : public testing::Test {
       EXPECT_TRUE(instance->CheckTree());
       instance->Destroy();
     }
-    ModuleGlobals::Host = nullptr;
+    hosted.reset();
     EXPECT_EQ(client.References(), 1);
   }
 
@@ -72,6 +71,7 @@ class ElementFixture : public testing::Test {
   }
 
   RecordingHost host;
+  std::unique_ptr<HostedElements> hosted;
   FakeClient client;
   FakeSnapshot snapshot;
   VentriloInstance* instance = nullptr;

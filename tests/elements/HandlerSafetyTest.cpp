@@ -54,8 +54,8 @@ TEST_F(HandlersMidPass, ScriptsThatReadWalkWriteAndSelect_RunThroughEveryKindOfP
     EXPECT_EQ(instance->Find("dead"), nullptr);
     for (const VentriloElement* named : {static_cast<VentriloElement*>(instance->GetMe()), instance->GetSelection()})
       EXPECT_TRUE(!named || VentriloElement::FromID(named->GetID()) == named);
-    element->Select();
-    element->Join();
+    instance->Select(element);
+    instance->Join(element);
   };
   snapshot.localUser = ann;
   snapshot.selected = xena;

@@ -1,7 +1,7 @@
 // Events from the module to Lua handlers, and the host's own events.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
-class EventHandlers : public ScriptFixture {
+class EventHandlers : public ThingFixture {
  protected:
   int Fire(std::uintptr_t thingId, std::vector<const char*> arguments = {}) {
     ObjectRef context = thing.Ref(thingId);

@@ -2,9 +2,7 @@
 
 #include "tests/host/ErrorReports.h"
 
-#include <cstdlib>
-
-ScriptFixture* ScriptFixture::current_ = nullptr;
+#include <algorithm>
 
 ScriptFixture::ScriptFixture()
     : console([this](Console::Stream stream, std::string_view line) {
@@ -14,28 +12,7 @@ ScriptFixture::ScriptFixture()
           ErrorReports::Add(errors, line);
         }
       }),
-      host(console),
-      base(host.LookupType("string", 0, 0)),
-      thing(&host, &base) {
-  current_ = this;
-  host.InstallType(&base);
-  host.InstallType(&thing);
-  thing.things[1] = {"alpha", 3, true, 2, {}};
-  thing.things[2] = {"beta", 0xFFFFFFFFu, false, 3, {}};
-  thing.things[3] = {"gamma", 0, true, 0, {}};
-  host.BindGlobalObject("Things", Resolve);
-}
-
-ScriptFixture::~ScriptFixture() { current_ = nullptr; }
-
-bool ScriptFixture::Resolve(int argumentCount, const char* const* arguments, ObjectRef* out) {
-  std::uintptr_t id = argumentCount == 0 ? 1 : std::strtoul(arguments[0], nullptr, 10);
-  if (current_->thing.things.count(id) == 0) {
-    return false;
-  }
-  *out = current_->thing.Ref(id);
-  return true;
-}
+      host(console) {}
 
 bool ScriptFixture::Run(const std::string& code) { return host.RunString(code, "=test"); }
 
@@ -48,3 +25,7 @@ std::string ScriptFixture::Print(const std::string& expression) {
 }
 
 std::string ScriptFixture::LastError() const { return ErrorReports::LastFirstLine(errors); }
+
+bool ScriptFixture::Printed(const std::string& line) const {
+  return std::find(output.begin(), output.end(), line) != output.end();
+}

@@ -1,6 +1,6 @@
 // Running scripts, reporting their errors, the console, and the types and
 // built-ins the host serves.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
 #include <unistd.h>
 
@@ -8,9 +8,9 @@
 #include <fstream>
 #include <thread>
 
-using ScriptErrors = ScriptFixture;
-using ConsoleOutput = ScriptFixture;
-using HostTypes = ScriptFixture;
+using ScriptErrors = ThingFixture;
+using ConsoleOutput = ThingFixture;
+using HostTypes = ThingFixture;
 
 TEST_F(ScriptErrors, ErrorInAFileGivesItsFileAndLine) {
   std::string path = testing::TempDir() + "host_error_script_" + std::to_string(getpid()) + ".lua";

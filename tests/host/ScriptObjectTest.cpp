@@ -1,11 +1,11 @@
 // Module objects as Lua sees them: members, methods, identity, printing, and
 // the global objects a module binds.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
-using ObjectMembers = ScriptFixture;
-using ObjectMethods = ScriptFixture;
-using ObjectIdentity = ScriptFixture;
-using GlobalObjects = ScriptFixture;
+using ObjectMembers = ThingFixture;
+using ObjectMethods = ThingFixture;
+using ObjectIdentity = ThingFixture;
+using GlobalObjects = ThingFixture;
 
 TEST_F(ObjectMembers, BuiltInResultsBecomeLuaValues) {
   EXPECT_EQ("alpha", Print("Things.Name"));
@@ -17,8 +17,8 @@ TEST_F(ObjectMembers, BuiltInResultsBecomeLuaValues) {
 }
 
 TEST_F(ObjectMembers, FailingMemberReadsAsNil) {
-  EXPECT_EQ("nil\tnil\tnil", Print("Things[3].Next, Things.Fails, Things:GetMetadata('absent')"));
-  EXPECT_EQ("nil", Print("Things:GetMetadata()"));
+  EXPECT_EQ("nil\tnil\tnil", Print("Things[3].Next, Things.Fails, Things('GetMetadata', 'absent')"));
+  EXPECT_EQ("nil", Print("Things('GetMetadata')"));
   EXPECT_TRUE(errors.empty());
 }
 
@@ -29,9 +29,9 @@ TEST_F(ObjectMembers, ParentTypeAnswersWhatTheTypeLacks) {
 
 TEST_F(ObjectMembers, MembersThatTakeArgumentsAreCalledWithColon) {
   thing.things[1].metadata["key"] = "value";
-  EXPECT_EQ("value", Print("Things:GetMetadata('key')"));
-  EXPECT_EQ("gamma", Print("Things:Find('Count == 0').Name"));
-  EXPECT_EQ("nil", Print("Things:Find('Count == 12')"));
+  EXPECT_EQ("value", Print("Things('GetMetadata', 'key')"));
+  EXPECT_EQ("gamma", Print("Things('Find', 'Count == 0').Name"));
+  EXPECT_EQ("nil", Print("Things('Find', 'Count == 12')"));
 }
 
 TEST_F(ObjectMethods, ArgumentsArriveAsTextsAndSuccessAsTrue) {
@@ -50,7 +50,7 @@ TEST_F(ObjectMethods, FailureIsFalse) {
 TEST_F(ObjectMethods, ArgumentErrorsNameTheArgument) {
   EXPECT_FALSE(Run("Things:Poke('a', {})"));
   EXPECT_EQ("script error: test:1: bad argument #2 to 'Poke' (string expected, got table)", LastError());
-  EXPECT_FALSE(Run("Things:GetMetadata(nil)"));
+  EXPECT_FALSE(Run("Things('GetMetadata', nil)"));
   EXPECT_EQ("script error: test:1: bad argument #1 to 'GetMetadata' (string expected, got nil)", LastError());
   EXPECT_TRUE(thing.pokes.empty());
 }

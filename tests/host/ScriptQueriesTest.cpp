@@ -1,8 +1,8 @@
 // Queries: Lua expressions over one object's members, compiled and evaluated
 // for a module's searches.
-#include "tests/host/ScriptFixture.h"
+#include "tests/host/ThingFixture.h"
 
-class Queries : public ScriptFixture {
+class Queries : public ThingFixture {
  protected:
   // -1 when the query could not be evaluated, else whether thing `id` matched.
   int Match(FilterHandle filter, std::uintptr_t id) {
@@ -35,7 +35,7 @@ TEST_F(Queries, TextThatIsNoExpressionGivesNoQuery) {
 
 TEST_F(Queries, MembersThatTakeArgumentsAndGlobalsAreAtHand) {
   thing.things[2].metadata["tag"] = "x";
-  FilterHandle filter = host.ParseFilter("GetMetadata('tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
+  FilterHandle filter = host.ParseFilter("self('GetMetadata', 'tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
   EXPECT_EQ(1, Match(filter, 2));
   EXPECT_EQ(0, Match(filter, 1));
   host.ReleaseFilter(filter);
@@ -51,8 +51,8 @@ TEST_F(Queries, RuntimeErrorIsReportedOncePerQuery) {
 }
 
 TEST_F(Queries, SearchFromAScriptRunsTheQueryInsideIt) {
-  EXPECT_EQ("beta", Print("Things:Find('Count > 3').Name"));
-  EXPECT_EQ("gamma", Print("coroutine.wrap(function() return Things:Find('Flag and Count == 0').Name end)()"));
-  EXPECT_EQ("nil", Print("Things:Find('Nope ==')"));
+  EXPECT_EQ("beta", Print("Things('Find', 'Count > 3').Name"));
+  EXPECT_EQ("gamma", Print("coroutine.wrap(function() return Things('Find', 'Flag and Count == 0').Name end)()"));
+  EXPECT_EQ("nil", Print("Things('Find', 'Nope ==')"));
   EXPECT_EQ(0u, host.Filters().LiveCount());
 }

@@ -2,30 +2,15 @@
 // reaches a handler with its context and arguments, every member and method
 // works from Lua, and handlers may walk, select, join and keep objects.
 #include "platform/sim/SimDesktop.h"
-#include "tests/host/StandinFixture.h"
+#include "tests/host/ModuleScriptFixture.h"
+
+using standin::MakeChannel;
+using standin::MakeUser;
 
 namespace {
 
-standin::Entry User(const char* name, const char* flags = "", const char* rank = "", std::uint16_t rankID = 0) {
-  standin::Entry user;
-  user.name = name;
-  user.flags = flags;
-  user.rank = rank;
-  user.rankID = rankID;
-  return user;
-}
-
-standin::Channel Channel(const char* name, std::vector<standin::Entry> users,
-                         std::vector<standin::Channel> channels = {}) {
-  standin::Channel channel;
-  channel.entry.name = name;
-  channel.users = std::move(users);
-  channel.channels = std::move(channels);
-  return channel;
-}
-
 standin::Entry Alice() {
-  standin::Entry alice = User("Alice", "G", "Officer", 2);
+  standin::Entry alice = MakeUser("Alice", "G", "Officer", 2);
   alice.comment = "hi";
   alice.pronunciation = "Ah-leess";
   return alice;
@@ -38,9 +23,9 @@ standin::Roster Guild() {
   roster.server.comment = "Raid night";
   roster.server.commentURL = "http://guild.example/";
   roster.localUser = "Alice";
-  roster.users = {User("Sam", "", "[Guest]")};
-  roster.channels = {Channel("Alpha", {User("Zoe", "A"), Alice()}),
-                     Channel("Beta", {User("Adam", "AP")}, {Channel("Beta Sub", {})})};
+  roster.users = {MakeUser("Sam", "", "[Guest]")};
+  roster.channels = {MakeChannel("Alpha", {MakeUser("Zoe", "A"), Alice()}),
+                     MakeChannel("Beta", {MakeUser("Adam", "AP")}, {MakeChannel("Beta Sub", {})})};
   return roster;
 }
 
@@ -48,19 +33,19 @@ standin::Roster Small() {
   standin::Roster roster;
   roster.server.name = "Hall";
   roster.localUser = "Alice";
-  roster.channels = {Channel("Lobby", {User("Alice"), User("Bob")}), Channel("Raid", {})};
+  roster.channels = {MakeChannel("Lobby", {MakeUser("Alice"), MakeUser("Bob")}), MakeChannel("Raid", {})};
   return roster;
 }
 
 }  // namespace
 
-class ScriptMembers : public StandinFixture {
+class ScriptMembers : public ModuleScriptFixture {
  protected:
   void SetUp() override {
-    StandinFixture::SetUp();
+    ModuleScriptFixture::SetUp();
     client = Start(Guild());
     ASSERT_TRUE(Run("inst = Ventrilo.Instances; server = inst.Children; me = inst.Me; alpha = me.Parent\n"
-                    "zoe = inst:Find('Name == \"Zoe\"'); beta = inst:Find('Name == \"Beta\"')"));
+                    "zoe = inst('Find', 'Name == \"Zoe\"'); beta = inst('Find', 'Name == \"Beta\"')"));
   }
 
   std::unique_ptr<standin::StandinClient> client;
@@ -74,7 +59,7 @@ TEST_F(ScriptMembers, AttributesReadAsLuaValues) {
   EXPECT_EQ(standin::DisplayText(Alice()), Print("me.DisplayText"));
   EXPECT_EQ("8\ttrue\ttrue\tfalse\tfalse\tfalse",
             Print("me.Flags, me.IsGlobalMuted, me.IsMuted, me.IsChannelMuted, me.IsAdmin, me.IsPhantom"));
-  EXPECT_EQ("true\ttrue\tfalse", Print("inst:Find('Name == \"Adam\"').IsPhantom, zoe.IsAdmin, zoe.IsMuted"));
+  EXPECT_EQ("true\ttrue\tfalse", Print("inst('Find', 'Name == \"Adam\"').IsPhantom, zoe.IsAdmin, zoe.IsMuted"));
   EXPECT_EQ("2\tvoiceoff.ico\tinteger", Print("me.IconID, me.Icon, math.type(me.ID)"));
 }
 
@@ -95,8 +80,8 @@ TEST_F(ScriptMembers, InstanceAndTopLevelObject) {
 }
 
 TEST_F(ScriptMembers, FailingMembersGiveNil) {
-  EXPECT_EQ("nil\tnil\tnil\tnil\tnil", Print("me.Children, inst.Parent, me:GetMetadata('none'), me:GetMetadata(), "
-                                             "inst:Find('Name == \"Nobody\"')"));
+  EXPECT_EQ("nil\tnil\tnil\tnil\tnil", Print("me.Children, inst.Parent, me('GetMetadata', 'none'), me('GetMetadata'), "
+                                             "inst('Find', 'Name == \"Nobody\"')"));
   EXPECT_FALSE(Run("me:Join()"));
   EXPECT_EQ("script error: test:1: attempt to call a nil value (method 'Join')", LastError());
   EXPECT_EQ("nil\ttrue", Print("me.Join, inst.Me.Parent.Join ~= nil"));
@@ -104,18 +89,18 @@ TEST_F(ScriptMembers, FailingMembersGiveNil) {
 
 TEST_F(ScriptMembers, FindGivesTheFirstMatchInPreOrder) {
   // Adam sorts before Zoe by name, but Zoe's channel comes first in the walk.
-  EXPECT_EQ("Zoe", Print("inst:Find('Type == \"User\" and IsAdmin').Name"));
-  EXPECT_EQ("Server", Print("inst:Find('Name == \"Guild Hall\" or Type == \"User\"').Type"));
-  EXPECT_EQ("nil\tnil", Print("inst:Find('Name =='), inst:Find()"));
+  EXPECT_EQ("Zoe", Print("inst('Find', 'Type == \"User\" and IsAdmin').Name"));
+  EXPECT_EQ("Server", Print("inst('Find', 'Name == \"Guild Hall\" or Type == \"User\"').Type"));
+  EXPECT_EQ("nil\tnil", Print("inst('Find', 'Name =='), inst('Find')"));
   EXPECT_EQ(0u, host.Filters().LiveCount());
 }
 
 TEST_F(ScriptMembers, MetadataStaysOnTheElement) {
-  EXPECT_EQ("true\tv\tfalse", Print("me:SetMetadata('k', 'v'), me:GetMetadata('k'), zoe:SetMetadata('only')"));
+  EXPECT_EQ("true\tv\tfalse", Print("me:SetMetadata('k', 'v'), me('GetMetadata', 'k'), zoe:SetMetadata('only')"));
   client->SetIcon("Alice", 3);
   Settle();
-  EXPECT_EQ("v\tnil\tnil", Print("Ventrilo.Instances.Me:GetMetadata('k'), me:GetMetadata('K'), zoe:GetMetadata('k')"));
-  EXPECT_EQ("true\tnil\ttrue", Print("me:UnsetMetadata('k'), me:GetMetadata('k'), me:UnsetMetadata('k')"));
+  EXPECT_EQ("v\tnil\tnil", Print("Ventrilo.Instances.Me('GetMetadata', 'k'), me('GetMetadata', 'K'), zoe('GetMetadata', 'k')"));
+  EXPECT_EQ("true\tnil\ttrue", Print("me:UnsetMetadata('k'), me('GetMetadata', 'k'), me:UnsetMetadata('k')"));
 }
 
 TEST_F(ScriptMembers, SelectAndJoinDriveTheClient) {
@@ -145,10 +130,10 @@ TEST_F(ScriptMembers, EventEchoIsSwitchedFromTheScript) {
   EXPECT_TRUE(output.empty());
 }
 
-class ScriptEvents : public StandinFixture {
+class ScriptEvents : public ModuleScriptFixture {
  protected:
   void SetUp() override {
-    StandinFixture::SetUp();
+    ModuleScriptFixture::SetUp();
     // One line per event: name|type|name|parent's name|arguments|Flags|IconID,
     // read inside the handler.
     ASSERT_TRUE(Run("seen = {}\n"
@@ -219,7 +204,7 @@ TEST_F(ScriptEvents, FailingHandlerIsReportedAndTheNextPulseRuns) {
   EXPECT_TRUE(Printed("Ventrilo.OnNameChanged|User|Robert|Lobby||0|2"));
 }
 
-using ScriptHandlers = StandinFixture;
+using ScriptHandlers = ModuleScriptFixture;
 
 TEST_F(ScriptHandlers, HandlersWalkSelectAndKeepObjectsPastTheirLife) {
   ASSERT_TRUE(Run("walked = 0\n"
@@ -258,8 +243,8 @@ TEST_F(ScriptHandlers, TaggerExampleMarksWhatItsQueryFinds) {
   client->SetFlags("Bob", "M");
   Settle();
   EXPECT_EQ("IsMuted or Rank == \"Officer\"\tnil",
-            Print("Ventrilo.Instances:Find('Name == \"Bob\"'):GetMetadata('tagged'), "
-                  "Ventrilo.Instances.Me:GetMetadata('tagged')"));
+            Print("Ventrilo.Instances('Find', 'Name == \"Bob\"')('GetMetadata', 'tagged'), "
+                  "Ventrilo.Instances.Me('GetMetadata', 'tagged')"));
   client->SetIcon("Bob", 3);
   Settle();
   EXPECT_TRUE(Printed("tagged user Bob: Ventrilo.OnIconChanged"));

@@ -1,7 +1,5 @@
-#include "module/Chorister.h"
 #include "hostsdk/QSDeletableType.h"
 #include "module/EventRegistry.h"
-#include "module/ModuleGlobals.h"
 #include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +9,18 @@
 
 namespace {
 
-// A module object (for its echo switch) and a host, without the polling thread.
+// A registry over a recording host, with its own echo switch.
 class EventRaising : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_NE(CreateQSModuleInterface(23), nullptr);
-    ModuleGlobals::Host = &host;
-    EventRegistry::DeclareAll(&host);
-  }
-  void TearDown() override { Chorister::DestroyModule(); }
+  void SetUp() override { registry.DeclareAll(&host); }
 
   int Raise(ScriptEvent event, const char* typeName, std::uint32_t id, const char* name, int previous = 0) {
-    return EventRegistry::Raise(event, EventContext{ObjectRef{&contextType, id}, typeName, id, name}, previous);
+    return registry.Raise(event, EventContext{ObjectRef{&contextType, id}, typeName, id, name}, previous);
   }
 
   RecordingHost host;
+  bool echo = false;
+  EventRegistry registry{echo};
   QSDeletableType<QSTypeDefinition> contextType{"ventrilouser"};
 };
 
@@ -88,13 +83,13 @@ TEST_F(EventRaising, Declaration_AllSeventeenInOrder) {
       "Ventrilo.OnInstanceOpened",     "Ventrilo.OnInstanceClosed"};
   EXPECT_EQ(host.declaredEvents, expected);
   for (int i = 0; i < kScriptEventCount; ++i) {
-    EXPECT_EQ(EventRegistry::GetID(static_cast<ScriptEvent>(i)), i);
+    EXPECT_EQ(registry.GetID(static_cast<ScriptEvent>(i)), i);
     EXPECT_EQ(EventRegistry::GetName(static_cast<ScriptEvent>(i)), expected[static_cast<std::size_t>(i)]);
   }
 }
 
 TEST_F(EventRaising, Echo_OffWritesNothing) {
-  EXPECT_FALSE(EventRegistry::IsEchoOn());
+  EXPECT_FALSE(registry.IsEchoOn());
   for (const EchoCase& echo : kEchoCases)
     Raise(echo.event, echo.typeName, 12, "Bob", 3);
   EXPECT_TRUE(host.Console().empty());
@@ -102,8 +97,8 @@ TEST_F(EventRaising, Echo_OffWritesNothing) {
 }
 
 TEST_F(EventRaising, Echo_OnWritesEachEventsLineBeforeFiringIt) {
-  EventRegistry::SetEcho(true);
-  EXPECT_TRUE(Chorister::Get()->IsEventEchoOn());
+  registry.SetEcho(true);
+  EXPECT_TRUE(echo) << "the switch is its owner's byte";
   for (const EchoCase& echo : kEchoCases) {
     host.ClearRecords();
     Raise(echo.event, echo.typeName, 12, "Bob", 3);
@@ -111,7 +106,7 @@ TEST_F(EventRaising, Echo_OnWritesEachEventsLineBeforeFiringIt) {
     EXPECT_EQ(host.Calls(), (std::vector<std::string>{"ConsoleWrite", std::string("FireEvent(") +
                                                                           EventRegistry::GetName(echo.event) + ")"}));
   }
-  EventRegistry::SetEcho(false);
+  registry.SetEcho(false);
   host.ClearRecords();
   Raise(ScriptEvent::NameChanged, "ventrilouser", 12, "Bob");
   EXPECT_TRUE(host.Console().empty());
@@ -130,9 +125,15 @@ TEST_F(EventRaising, Arguments_OnlyFlagsAndIconCarryThePreviousValue) {
   }
 }
 
-TEST(EventRaisingWithoutModule, EchoIsOffAndCannotBeSwitched) {
-  ASSERT_EQ(Chorister::Get(), nullptr);
-  EventRegistry::SetEcho(true);
-  EXPECT_FALSE(EventRegistry::IsEchoOn());
-  EXPECT_EQ(EventRegistry::Raise(ScriptEvent::Online, EventContext{ObjectRef{nullptr, 1}, "", 1, ""}), 0);
+TEST(EventRaisingWithoutHost, RaisesNothing) {
+  bool echo = true;
+  EventRegistry registry(echo);
+  EXPECT_EQ(registry.GetID(ScriptEvent::Online), -1);
+  EXPECT_EQ(registry.Raise(ScriptEvent::Online, EventContext{ObjectRef{nullptr, 1}, "", 1, ""}), 0);
+  RecordingHost host;
+  registry.DeclareAll(&host);
+  registry.Detach();
+  EXPECT_EQ(registry.Raise(ScriptEvent::Online, EventContext{ObjectRef{nullptr, 1}, "", 1, ""}), 0);
+  EXPECT_TRUE(host.fired.empty());
+  EXPECT_TRUE(host.Console().empty());
 }

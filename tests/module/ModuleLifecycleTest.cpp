@@ -1,5 +1,6 @@
 #include "libventrilo/IVentriloLocator.h"
-#include "module/ModuleGlobals.h"
+#include "elements/ElementContext.h"
+#include "types/ScriptTypes.h"
 #include "platform/sim/SimDesktop.h"
 #include "tests/support/ModuleFixture.h"
 
@@ -49,21 +50,21 @@ TEST_F(ModuleLifecycle, Initialize_CallsTheHostInOrder) {
 }
 
 TEST_F(ModuleLifecycle, Initialize_KeepsTheHostTypesAndLinksEachTypeToItsParent) {
-  EXPECT_EQ(ModuleGlobals::Host, host.get());
-  EXPECT_EQ(ModuleGlobals::StringType, host->StringType());
-  EXPECT_EQ(ModuleGlobals::UIntType, host->UIntType());
-  EXPECT_EQ(ModuleGlobals::BoolType, host->BoolType());
-  const QSTypeDefinition* created[] = {ModuleGlobals::VentriloType, ModuleGlobals::ElementType,
-                                       ModuleGlobals::InstanceType, ModuleGlobals::ChannelType,
-                                       ModuleGlobals::ServerType,   ModuleGlobals::UserType};
+  EXPECT_EQ(ElementContext::Get().host, host.get());
+  EXPECT_EQ(ScriptTypes::StringType, host->StringType());
+  EXPECT_EQ(ScriptTypes::UIntType, host->UIntType());
+  EXPECT_EQ(ScriptTypes::BoolType, host->BoolType());
+  const QSTypeDefinition* created[] = {ScriptTypes::VentriloType, ScriptTypes::ElementType,
+                                       ScriptTypes::InstanceType, ScriptTypes::ChannelType,
+                                       ScriptTypes::ServerType,   ScriptTypes::UserType};
   for (std::size_t i = 0; i < std::size(created); ++i)
     EXPECT_EQ(created[i], host->installedTypes[i]) << kTypeNames[i];
-  EXPECT_EQ(ModuleGlobals::VentriloType->GetInheritance(), nullptr);
-  EXPECT_EQ(ModuleGlobals::ElementType->GetInheritance(), nullptr);
-  EXPECT_EQ(ModuleGlobals::InstanceType->GetInheritance(), ModuleGlobals::ElementType);
-  EXPECT_EQ(ModuleGlobals::ChannelType->GetInheritance(), ModuleGlobals::ElementType);
-  EXPECT_EQ(ModuleGlobals::ServerType->GetInheritance(), ModuleGlobals::ChannelType);
-  EXPECT_EQ(ModuleGlobals::UserType->GetInheritance(), ModuleGlobals::ElementType);
+  EXPECT_EQ(ScriptTypes::VentriloType->GetInheritance(), nullptr);
+  EXPECT_EQ(ScriptTypes::ElementType->GetInheritance(), nullptr);
+  EXPECT_EQ(ScriptTypes::InstanceType->GetInheritance(), ScriptTypes::ElementType);
+  EXPECT_EQ(ScriptTypes::ChannelType->GetInheritance(), ScriptTypes::ElementType);
+  EXPECT_EQ(ScriptTypes::ServerType->GetInheritance(), ScriptTypes::ChannelType);
+  EXPECT_EQ(ScriptTypes::UserType->GetInheritance(), ScriptTypes::ElementType);
   EXPECT_EQ(host->globals.count("Ventrilo"), 1u);
 }
 
@@ -82,9 +83,9 @@ TEST_F(ModuleLifecycle, Shutdown_StopsThePollingThreadThenRemovesBindingAndTypes
   EXPECT_TRUE(host->installedTypes.empty());
   EXPECT_TRUE(host->globals.empty());
   EXPECT_EQ(host->declaredEvents.size(), 17u);
-  for (QSTypeDefinition* type : {ModuleGlobals::VentriloType, ModuleGlobals::ElementType,
-                                 ModuleGlobals::InstanceType, ModuleGlobals::ChannelType,
-                                 ModuleGlobals::ServerType, ModuleGlobals::UserType})
+  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType,
+                                 ScriptTypes::InstanceType, ScriptTypes::ChannelType,
+                                 ScriptTypes::ServerType, ScriptTypes::UserType})
     EXPECT_EQ(type, nullptr);
 }
 
@@ -103,5 +104,5 @@ TEST(ModuleWithoutThread, LoadsAndShutsDownWhenNoThreadCanBeCreated) {
   module->Shutdown();
   EXPECT_TRUE(host.installedTypes.empty());
   Chorister::DestroyModule();
-  EXPECT_EQ(ModuleGlobals::Host, nullptr);
+  EXPECT_EQ(ElementContext::Get().host, nullptr);
 }

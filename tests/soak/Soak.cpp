@@ -16,7 +16,7 @@
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "module/Chorister.h"
-#include "module/QSModuleInterface.h"
+#include "hostsdk/QSModuleInterface.h"
 #include "platform/sim/SimDesktop.h"
 #include "tests/soak/EventAudit.h"
 #include "tests/soak/HeapInUse.h"

@@ -27,7 +27,7 @@ void ModuleFixture::TearDown() {
   host.reset();
 }
 
-bool ModuleFixture::Settle() {
+bool ModuleFixture::Settle(Chorister* module) {
   const std::uint64_t target = module->HandOverCount() + 2;
   if (!module->AwaitHandOver(target, kHandOverTimeoutMs)) {
     ADD_FAILURE() << "the polling thread did not hand over within " << kHandOverTimeoutMs << " ms";

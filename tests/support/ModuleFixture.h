@@ -16,12 +16,16 @@
 #include <memory>
 
 class ModuleFixture : public testing::Test {
+ public:
+  // What Settle() does, for any module object, whichever host serves it.
+  static bool Settle(Chorister* module);
+
  protected:
   void SetUp() override;
   void TearDown() override;
 
   // False (and a test failure) when the polling thread does not hand over in time.
-  bool Settle();
+  bool Settle() { return Settle(module); }
 
   // A derived fixture that runs the polling cycles itself (Chorister::PollOnce)
   // clears this in its constructor: Initialize then finds no thread to start.

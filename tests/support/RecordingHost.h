@@ -15,7 +15,7 @@
 
 #include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
-#include "module/ScriptHost.h"
+#include "hostsdk/ScriptHost.h"
 
 #include <functional>
 #include <map>

@@ -1,5 +1,5 @@
 // "ventriloelement" as every kind of element answers it through its own type.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-class ElementMembers : public ScriptFixture {};
+class ElementMembers : public TypeFixture {};
 
 TEST_F(ElementMembers, Identity_TypeAndInstanceOfEveryKind) {
   StartClient();
@@ -130,7 +130,7 @@ TEST_F(ElementMembers, FlagTests_PassTheMaskedBits) {
     EXPECT_EQ(Word(plain, member), 0u) << member;
 }
 
-class ElementMetadata : public ScriptFixture {};
+class ElementMetadata : public TypeFixture {};
 
 TEST_F(ElementMetadata, SetGetUnset_CaseSensitiveKeysOnAnyKind) {
   StartClient();
@@ -174,7 +174,7 @@ TEST_F(ElementMetadata, MissingArguments_FailAndStoreNothing) {
   EXPECT_EQ(out.Type, nullptr);
 }
 
-class ElementSelect : public ScriptFixture {};
+class ElementSelect : public TypeFixture {};
 
 TEST_F(ElementSelect, Select_SelectsTheItemAndSelectionFollowsLater) {
   standin::StandinClient& client = StartClient();
@@ -211,7 +211,7 @@ TEST_F(ElementSelect, Select_OnInstanceOrRefusedReportsTrueAnyway) {
   EXPECT_NE(sim::TreeSelection(client.TreeView()), client.Item("Dave"));
 }
 
-class ElementNames : public ScriptFixture {};
+class ElementNames : public TypeFixture {};
 
 TEST_F(ElementNames, UnknownNames_AreMinusOneThroughTheWholeChain) {
   StartClient();

@@ -1,12 +1,12 @@
 // "ventriloinstance": the local user, the selection, the instance list and the
 // query search, on top of everything "ventriloelement" answers.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class InstanceMembers : public ScriptFixture {};
+class InstanceMembers : public TypeFixture {};
 
 TEST_F(InstanceMembers, MeAndSelection_FollowTheAppliedSnapshots) {
   clients.push_back(std::make_unique<standin::StandinClient>(SmallRoster()));
@@ -41,10 +41,10 @@ TEST_F(InstanceMembers, MeAndSelection_FollowTheAppliedSnapshots) {
 
 // Find goes through the host's filter. The test's query language is
 // "<member>=<text>": an element matches when the member reads as the text.
-class InstanceFind : public ScriptFixture {
+class InstanceFind : public TypeFixture {
  protected:
   void SetUp() override {
-    ScriptFixture::SetUp();
+    TypeFixture::SetUp();
     host->parseFilter = [this](const char* query) -> FilterHandle {
       ++parsed;
       const std::string text = query;

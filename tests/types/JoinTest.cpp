@@ -1,12 +1,12 @@
 // Join, the one method of "ventrilochannel": a channel answers it itself, a
 // server through its parent type, a user not at all.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class Join : public ScriptFixture {
+class Join : public TypeFixture {
  protected:
   // Joins `target` while recording, and expects the client to have been told
   // to select `item` and to have seen Enter pressed on it.

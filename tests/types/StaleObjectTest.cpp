@@ -1,7 +1,7 @@
 // Objects that a script keeps past the life of their element: every member
 // and method fails cleanly, and nothing reaches the freed element (the
 // AddressSanitizer build proves the latter).
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@ const char* const kElementMembers[] = {
 const char* const kInstanceMembers[] = {"Find", "Me", "NextInstance", "PreviousInstance", "Selection"};
 const char* const kElementMethods[] = {"SetMetadata", "UnsetMetadata", "Select"};
 
-class StaleObjects : public ScriptFixture {
+class StaleObjects : public TypeFixture {
  protected:
   void SetUp() override {
-    ScriptFixture::SetUp();
+    TypeFixture::SetUp();
     // A host that compiles any query, so Find fails for the object alone.
     host->parseFilter = [](const char*) -> FilterHandle { return 1; };
     host->matchFilter = [](FilterHandle, ObjectRef*, unsigned char* matched) { return *matched = 1, true; };

@@ -1,6 +1,6 @@
 // How objects convert to text: into the host's buffer, cut to its size, always
 // terminated, and never written when it has no room at all.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-class TextConversion : public ScriptFixture {};
+class TextConversion : public TypeFixture {};
 
 TEST_F(TextConversion, EveryKind_IsCutToTheBufferAndTerminated) {
   standin::StandinClient& client = StartClient();

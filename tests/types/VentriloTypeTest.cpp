@@ -1,8 +1,8 @@
 // The top-level object "Ventrilo": the oldest instance, the event echo switch,
 // and Ventrilo[<id>] for any live element.
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
-#include "module/EventRegistry.h"
+#include "module/Chorister.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-class TopLevel : public ScriptFixture {};
+class TopLevel : public TypeFixture {};
 
 TEST_F(TopLevel, Instances_IsTheOldestAndLeadsToTheNewer) {
   ObjectRef out{nullptr, 0};
@@ -51,12 +51,12 @@ TEST_F(TopLevel, SetEventSpam_SwitchesTheEcho) {
       {" 12abc", true}, {"abc12", false}, {"On", true},  {"", false},      {"99999999999999999999", true}};
   for (const auto& [setting, on] : settings) {
     EXPECT_EQ(Call(ventrilo, "SetEventSpam", {setting}), 1) << setting;
-    EXPECT_EQ(EventRegistry::IsEchoOn(), on) << setting;
+    EXPECT_EQ(Chorister::Get()->IsEventEchoOn(), on) << setting;
   }
   EXPECT_EQ(Call(ventrilo, "SetEventSpam"), 0) << "no argument";
-  EXPECT_TRUE(EventRegistry::IsEchoOn()) << "a failed call keeps the setting";
+  EXPECT_TRUE(Chorister::Get()->IsEventEchoOn()) << "a failed call keeps the setting";
   EXPECT_EQ(Call(ventrilo, "SetEventSpam", {"off", "on"}), 1);
-  EXPECT_FALSE(EventRegistry::IsEchoOn()) << "only the first argument counts";
+  EXPECT_FALSE(Chorister::Get()->IsEventEchoOn()) << "only the first argument counts";
 }
 
 TEST_F(TopLevel, SetEventSpam_EchoesTheNextEvents) {

@@ -9,7 +9,7 @@
 // context. It writes a console line when it initialises and when it shuts down.
 #include "hostsdk/QSDeletableType.h"
 #include "hostsdk/QSTypeDefinition.h"
-#include "module/QSModuleInterface.h"
+#include "hostsdk/QSModuleInterface.h"
 
 #include <string>
 #include <vector>

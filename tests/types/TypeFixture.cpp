@@ -1,13 +1,13 @@
-#include "tests/types/ScriptFixture.h"
+#include "tests/types/TypeFixture.h"
 
-standin::Entry ScriptFixture::Named(const std::string& name, const std::string& flags) {
+standin::Entry TypeFixture::Named(const std::string& name, const std::string& flags) {
   standin::Entry entry;
   entry.name = name;
   entry.flags = flags;
   return entry;
 }
 
-standin::Roster ScriptFixture::SmallRoster() {
+standin::Roster TypeFixture::SmallRoster() {
   standin::Entry alice = Named("Alice", "A");
   alice.pronunciation = "Al-iss";
   alice.comment = "brb";
@@ -32,7 +32,7 @@ standin::Roster ScriptFixture::SmallRoster() {
   return roster;
 }
 
-standin::StandinClient& ScriptFixture::StartClient(const standin::Roster& roster) {
+standin::StandinClient& TypeFixture::StartClient(const standin::Roster& roster) {
   clients.push_back(std::make_unique<standin::StandinClient>(roster));
   // The first pulse opens the instance, the next applies its first snapshot.
   Settle();
@@ -40,17 +40,17 @@ standin::StandinClient& ScriptFixture::StartClient(const standin::Roster& roster
   return *clients.back();
 }
 
-ObjectRef ScriptFixture::Ventrilo() {
+ObjectRef TypeFixture::Ventrilo() {
   ObjectRef object{nullptr, 0};
   EXPECT_TRUE(host->ResolveGlobal("Ventrilo", {}, &object));
   return object;
 }
 
-bool ScriptFixture::Index(const std::string& index, ObjectRef* out) {
+bool TypeFixture::Index(const std::string& index, ObjectRef* out) {
   return host->ResolveGlobal("Ventrilo", {index}, out);
 }
 
-ObjectRef ScriptFixture::Element(const std::string& name) {
+ObjectRef TypeFixture::Element(const std::string& name) {
   ObjectRef instance = Member(Ventrilo(), "Instances");
   ObjectRef element{nullptr, 0};
   for (int found = Get(instance, "Children", {}, &element); found == 1;
@@ -62,7 +62,7 @@ ObjectRef ScriptFixture::Element(const std::string& name) {
   return ObjectRef{nullptr, 0};
 }
 
-int ScriptFixture::Get(const ObjectRef& object, const char* member, const Args& args, ObjectRef* out) {
+int TypeFixture::Get(const ObjectRef& object, const char* member, const Args& args, ObjectRef* out) {
   if (object.Type == nullptr) {
     ADD_FAILURE() << "no object to ask for " << member;
     return -2;
@@ -71,7 +71,7 @@ int ScriptFixture::Get(const ObjectRef& object, const char* member, const Args& 
                                 args.empty() ? nullptr : args.data(), out);
 }
 
-int ScriptFixture::Call(ObjectRef& object, const char* method, const Args& args) {
+int TypeFixture::Call(ObjectRef& object, const char* method, const Args& args) {
   if (object.Type == nullptr) {
     ADD_FAILURE() << "no object to call " << method << " on";
     return -2;
@@ -80,36 +80,36 @@ int ScriptFixture::Call(ObjectRef& object, const char* method, const Args& args)
                                  args.empty() ? nullptr : args.data());
 }
 
-ObjectRef ScriptFixture::Member(const ObjectRef& object, const char* member, const Args& args) {
+ObjectRef TypeFixture::Member(const ObjectRef& object, const char* member, const Args& args) {
   ObjectRef out{nullptr, 0};
   EXPECT_EQ(Get(object, member, args, &out), 1) << member << " of " << ToText(object);
   return out;
 }
 
-std::string ScriptFixture::Text(const ObjectRef& object, const char* member, const Args& args) {
+std::string TypeFixture::Text(const ObjectRef& object, const char* member, const Args& args) {
   const ObjectRef out = Member(object, member, args);
   EXPECT_EQ(out.Type, host->StringType()) << member;
   return out.Type == host->StringType() && out.Data != 0 ? reinterpret_cast<const char*>(out.Data) : "";
 }
 
-std::uintptr_t ScriptFixture::Word(const ObjectRef& object, const char* member) {
+std::uintptr_t TypeFixture::Word(const ObjectRef& object, const char* member) {
   const ObjectRef out = Member(object, member);
   EXPECT_TRUE(out.Type == host->UIntType() || out.Type == host->BoolType()) << member;
   return out.Data;
 }
 
-std::string ScriptFixture::ToText(const ObjectRef& object, std::uint32_t size) {
+std::string TypeFixture::ToText(const ObjectRef& object, std::uint32_t size) {
   std::vector<char> buffer(size + 1, '#');
   if (object.Type == nullptr || !object.Type->ToText(object.Data, buffer.data(), size))
     return "<failed>";
   return buffer.data();
 }
 
-std::string ScriptFixture::TypeName(const ObjectRef& object) {
+std::string TypeFixture::TypeName(const ObjectRef& object) {
   return object.Type != nullptr ? object.Type->GetName() : "<none>";
 }
 
-std::vector<sim::CallRecord> ScriptFixture::TakeActions(HWND treeView) {
+std::vector<sim::CallRecord> TypeFixture::TakeActions(HWND treeView) {
   std::vector<sim::CallRecord> actions;
   for (const sim::CallRecord& record : sim::TakeRecords()) {
     const bool acts = record.message == TVM_SELECTITEM || record.message == WM_KEYDOWN || record.message == WM_KEYUP;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-class ScriptFixture : public ModuleFixture {
+class TypeFixture : public ModuleFixture {
  protected:
   using Args = std::vector<const char*>;
 
