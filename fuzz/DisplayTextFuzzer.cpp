@@ -76,10 +76,11 @@ void KnownFields(FuzzedDataProvider& input) {
   entry.suffix = Text(input, 32);
   const std::string text = standin::DisplayText(entry);
   // Fields the drawing cannot carry: spaces around the rank merge with the
-  // separators, a rank that starts with a quote reads as letters when there
-  // are none, and an empty name is found at the start of any text.
+  // separators, a rank (or with no rank, a name) that starts with a quote
+  // reads as letters when there are none, and an empty name is found at the
+  // start of any text.
   if (entry.name.empty() || text.size() > kLongestText || entry.rank.starts_with(' ') || entry.rank.ends_with(' ') ||
-      (entry.flags.empty() && entry.rank.starts_with('"')))
+      (entry.flags.empty() && (entry.rank.empty() ? entry.name : entry.rank).starts_with('"')))
     return;
   standin::Entry before = entry;
   before.name.clear();

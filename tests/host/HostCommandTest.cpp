@@ -76,6 +76,11 @@ TEST_F(HostCommand, ScriptThatDoesNotCompileEndsTheHostAtOnce) {
 }
 
 TEST_F(HostCommand, InterruptStopsARunawayScriptAndEndsTheRun) {
+#if defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer defers a signal's handler until the thread next enters its
+  // runtime, which a loop of pure Lua never does: the host would never see it.
+  GTEST_SKIP() << "signals reach a pure Lua loop only without ThreadSanitizer";
+#endif
   // io.popen starts the shell without waiting for it, so the signal comes
   // while the loop runs (or just before it), never while the host waits.
   struct Case {
