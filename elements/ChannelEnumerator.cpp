@@ -6,6 +6,7 @@
 
 int ChannelEnumerator::OnChannel(const char*, IChannel* channel) {
   VentriloChannel* element = instance_->UpsertChannel(pass_, channel->GetRecordAddress(), parent_, channel);
-  if (element) VisitChildren(instance_, element, pass_, channel);
+  if (element)
+    VisitChildren(instance_, element, pass_, channel);
   return 0;
 }

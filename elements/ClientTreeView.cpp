@@ -11,7 +11,8 @@ constexpr UINT kTreeViewTimeoutMs = 1000;
 }  // namespace
 
 bool ClientTreeView::Send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
-  if (!window_) return false;
+  if (!window_)
+    return false;
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutA(window_, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kTreeViewTimeoutMs,
                            &answer))
@@ -21,7 +22,8 @@ bool ClientTreeView::Send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
 }
 
 bool ClientTreeView::Select(HTREEITEM item) const {
-  if (!item) return false;
+  if (!item)
+    return false;
   LRESULT selected = 0;
   return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &selected) && selected != 0;
 }
@@ -29,7 +31,8 @@ bool ClientTreeView::Select(HTREEITEM item) const {
 // The tree view turns WM_KEYDOWN VK_RETURN into TVN_KEYDOWN and NM_RETURN to
 // its parent, which the client takes as a request to join the selected channel.
 bool ClientTreeView::Join(HTREEITEM item) const {
-  if (!Select(item)) return false;
+  if (!Select(item))
+    return false;
   LRESULT ignored = 0;
   Send(WM_KEYDOWN, VK_RETURN, 0, &ignored);
   Send(WM_KEYUP, VK_RETURN, 0, &ignored);

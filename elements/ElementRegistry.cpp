@@ -15,7 +15,8 @@ void ElementRegistry::Enter(std::uint32_t id, VentriloElement* element) { Regist
 
 void ElementRegistry::Leave(std::uint32_t id, const VentriloElement* element) {
   const auto entry = Registry().find(id);
-  if (entry != Registry().end() && entry->second == element) Registry().erase(entry);
+  if (entry != Registry().end() && entry->second == element)
+    Registry().erase(entry);
 }
 
 VentriloElement* ElementRegistry::Find(std::uint32_t id) {

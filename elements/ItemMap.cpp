@@ -7,18 +7,23 @@ std::size_t ItemMap::Home(std::uint32_t key) const {
 }
 
 VentriloElement* ItemMap::Find(std::uint32_t key) const {
-  if (size_ == 0 || key == 0) return nullptr;
+  if (size_ == 0 || key == 0)
+    return nullptr;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = Home(key);; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
-    if (slot.key == key) return slot.element;
-    if (slot.key == 0) return nullptr;
+    if (slot.key == key)
+      return slot.element;
+    if (slot.key == 0)
+      return nullptr;
   }
 }
 
 void ItemMap::Insert(std::uint32_t key, VentriloElement* element) {
-  if (key == 0) return;
-  if (2 * (size_ + 1) > slots_.size()) Grow();
+  if (key == 0)
+    return;
+  if (2 * (size_ + 1) > slots_.size())
+    Grow();
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = Home(key);
   for (; slots_[i].key != 0; i = (i + 1) & mask) {
@@ -32,13 +37,16 @@ void ItemMap::Insert(std::uint32_t key, VentriloElement* element) {
 }
 
 void ItemMap::Erase(std::uint32_t key, const VentriloElement* element) {
-  if (size_ == 0 || key == 0) return;
+  if (size_ == 0 || key == 0)
+    return;
   const std::size_t mask = slots_.size() - 1;
   std::size_t hole = Home(key);
   for (; slots_[hole].key != key; hole = (hole + 1) & mask) {
-    if (slots_[hole].key == 0) return;
+    if (slots_[hole].key == 0)
+      return;
   }
-  if (slots_[hole].element != element) return;
+  if (slots_[hole].element != element)
+    return;
   // Shift back every later slot of the run whose home does not lie between the
   // hole and itself, so that no lookup stops early at the freed slot.
   for (std::size_t i = (hole + 1) & mask; slots_[i].key != 0; i = (i + 1) & mask) {
@@ -64,9 +72,11 @@ void ItemMap::Grow() {
   const std::size_t count = old.empty() ? 16 : 2 * old.size();
   slots_.assign(count, Slot{0, nullptr});
   shift_ = 32;
-  for (std::size_t n = count; n > 1; n >>= 1) --shift_;
+  for (std::size_t n = count; n > 1; n >>= 1)
+    --shift_;
   size_ = 0;
   for (const Slot& slot : old) {
-    if (slot.key != 0) Insert(slot.key, slot.element);
+    if (slot.key != 0)
+      Insert(slot.key, slot.element);
   }
 }

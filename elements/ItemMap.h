@@ -33,5 +33,5 @@ class ItemMap {
 
   std::vector<Slot> slots_;  // a power of two in size, at most half full
   std::size_t size_ = 0;
-  unsigned shift_ = 32;      // 32 minus log2 of the slot count
+  unsigned shift_ = 32;  // 32 minus log2 of the slot count
 };

@@ -24,12 +24,16 @@ SiblingOrder::Place SiblingOrder::Insert(VentriloElement* first, VentriloElement
     }
     return place;
   }
-  if (!indexed_) Reindex(first);
+  if (!indexed_)
+    Reindex(first);
   // Equal names go after the ones already there: multiset's upper bound.
   const auto after = index_.upper_bound(child);
-  if (after != index_.end()) place.after = *after;
-  else place.after = nullptr;
-  if (after != index_.begin()) place.before = *std::prev(after);
+  if (after != index_.end())
+    place.after = *after;
+  else
+    place.after = nullptr;
+  if (after != index_.begin())
+    place.before = *std::prev(after);
   index_.insert(after, child);
   return place;
 }
@@ -38,7 +42,8 @@ void SiblingOrder::Unlinking(VentriloElement* child) {
   const VentriloElement* previous = child->GetPrevious();
   const VentriloElement* next = child->GetNext();
   outOfOrder_ = outOfOrder_ - OutOfOrder(previous, child) - OutOfOrder(child, next) + OutOfOrder(previous, next);
-  if (!indexed_) return;
+  if (!indexed_)
+    return;
   // The chain was sorted, so the index holds the child among its equal names.
   for (auto [entry, end] = index_.equal_range(child); entry != end; ++entry) {
     if (*entry == child) {
@@ -64,6 +69,7 @@ void SiblingOrder::Renamed(const VentriloElement* child) {
 
 void SiblingOrder::Reindex(VentriloElement* first) {
   index_.clear();
-  for (VentriloElement* child = first; child; child = child->GetNext()) index_.insert(index_.end(), child);
+  for (VentriloElement* child = first; child; child = child->GetNext())
+    index_.insert(index_.end(), child);
   indexed_ = true;
 }

@@ -30,7 +30,8 @@ int VentriloElement::CompareNames(const std::string& a, const std::string& b) {
   for (std::size_t i = 0; i < common; ++i) {
     const unsigned char x = FoldCase(a[i]);
     const unsigned char y = FoldCase(b[i]);
-    if (x != y) return x < y ? -1 : 1;
+    if (x != y)
+      return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
@@ -40,7 +41,8 @@ namespace {
 // Stores `text` in `field` unless it already holds those bytes; true on change.
 // The comparison does not allocate.
 bool Assign(std::string& field, const char* text) {
-  if (field == text) return false;
+  if (field == text)
+    return false;
   field = text;
   return true;
 }
@@ -57,13 +59,15 @@ VentriloElement::VentriloElement(VentriloInstance*, std::uint32_t id, VentriloEl
     treeItemHandle_ = item->GetHandle();
     itemKey_ = item->GetRecordAddress();
   }
-  if (root_ != this) root_->TrackElement(this);
+  if (root_ != this)
+    root_->TrackElement(this);
 }
 
 VentriloElement::~VentriloElement() {
   ElementRegistry::Leave(id_, this);
   // An instance element is its own root and is past its own bookkeeping here.
-  if (root_ != this) root_->ForgetElement(this);
+  if (root_ != this)
+    root_->ForgetElement(this);
 }
 
 void VentriloElement::TrackElement(VentriloElement*) {}
@@ -90,7 +94,8 @@ int VentriloElement::RaiseLeavingInstance() { return 0; }
 void VentriloElement::Destroy() {
   RaiseLeavingInstance();
   RemoveAllChildren();
-  if (parent_) parent_->RemoveChild(this);
+  if (parent_)
+    parent_->RemoveChild(this);
   delete this;
 }
 
@@ -139,58 +144,71 @@ bool VentriloElement::MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo
 }
 
 void VentriloElement::SetDisplayText(const char* text) {
-  if (Assign(displayText_, text)) RaiseDisplayTextChanged();
+  if (Assign(displayText_, text))
+    RaiseDisplayTextChanged();
 }
 
 void VentriloElement::SetName(const char* text) {
-  if (name_ == text) return;
+  if (name_ == text)
+    return;
   SiblingOrder* order = IsLinked() ? parent_->siblingOrder_.get() : nullptr;
-  if (order) order->Renaming(this);
+  if (order)
+    order->Renaming(this);
   name_ = text;
-  if (order) order->Renamed(this);
+  if (order)
+    order->Renamed(this);
   RaiseNameChanged();
 }
 
 void VentriloElement::SetPronunciation(const char* text) {
-  if (Assign(pronunciation_, text)) RaisePronunciationChanged();
+  if (Assign(pronunciation_, text))
+    RaisePronunciationChanged();
 }
 
 void VentriloElement::SetComment(const char* text) {
-  if (Assign(comment_, text)) RaiseCommentChanged();
+  if (Assign(comment_, text))
+    RaiseCommentChanged();
 }
 
 void VentriloElement::SetCommentURL(const char* text) {
-  if (Assign(commentURL_, text)) RaiseCommentURLChanged();
+  if (Assign(commentURL_, text))
+    RaiseCommentURLChanged();
 }
 
 void VentriloElement::SetRank(const char* text) {
-  if (Assign(rank_, text)) RaiseRankChanged();
+  if (Assign(rank_, text))
+    RaiseRankChanged();
 }
 
 void VentriloElement::SetRankID(std::uint32_t value) {
   const auto rankID = static_cast<std::uint16_t>(value);
-  if (rankID == rankID_) return;
+  if (rankID == rankID_)
+    return;
   rankID_ = rankID;
   RaiseRankIDChanged();
 }
 
 void VentriloElement::SetFlags(std::uint32_t value) {
   const std::uint32_t previous = flags_;
-  if (value == previous) return;
+  if (value == previous)
+    return;
   flags_ = value;
   RaiseFlagsChanged(previous);
 }
 
 void VentriloElement::SetIconID(int value) {
   const int previous = iconID_;
-  if (value == previous) return;
+  if (value == previous)
+    return;
   iconID_ = value;
   RaiseIconChanged(previous);
 }
 
 const char* VentriloElement::GetIconName() const {
-  if (iconID_ == -1) return "none";
-  if (iconID_ < 0 || iconID_ >= static_cast<int>(std::size(kIconNames))) return "unknown";
+  if (iconID_ == -1)
+    return "none";
+  if (iconID_ < 0 || iconID_ >= static_cast<int>(std::size(kIconNames)))
+    return "unknown";
   return kIconNames[iconID_];
 }
 
@@ -198,14 +216,16 @@ VentriloElement* VentriloElement::WalkNext() const { return firstChild_ ? firstC
 
 VentriloElement* VentriloElement::WalkPastChildren() const {
   for (const VentriloElement* element = this; element; element = element->parent_) {
-    if (element->next_) return element->next_;
+    if (element->next_)
+      return element->next_;
   }
   return nullptr;
 }
 
 void VentriloElement::AddChild(VentriloElement* child) {
   child->parent_ = this;
-  if (!siblingOrder_) siblingOrder_ = std::make_unique<SiblingOrder>();
+  if (!siblingOrder_)
+    siblingOrder_ = std::make_unique<SiblingOrder>();
   const auto [before, after] = siblingOrder_->Insert(firstChild_, child);
   child->previous_ = before;
   child->next_ = after;
@@ -213,12 +233,14 @@ void VentriloElement::AddChild(VentriloElement* child) {
     before->next_ = child;
   else
     firstChild_ = child;
-  if (after) after->previous_ = child;
+  if (after)
+    after->previous_ = child;
   RaiseJoinedParent(child);
 }
 
 bool VentriloElement::RemoveChild(VentriloElement* child) {
-  if (!child || child->parent_ != this) return false;
+  if (!child || child->parent_ != this)
+    return false;
   RaiseLeavingParent(child);
   Unlink(child);
   return true;
@@ -227,8 +249,10 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
 // The detached child keeps no links: it belongs nowhere until AddChild places
 // it again, and a Destroy() of it does not detach it a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
-  if (siblingOrder_) siblingOrder_->Unlinking(child);
-  if (child->next_) child->next_->previous_ = child->previous_;
+  if (siblingOrder_)
+    siblingOrder_->Unlinking(child);
+  if (child->next_)
+    child->next_->previous_ = child->previous_;
   if (child->previous_)
     child->previous_->next_ = child->next_;
   else if (firstChild_ == child)
@@ -244,7 +268,8 @@ bool VentriloElement::IsLinked() const { return parent_ && (previous_ || parent_
 // with its parent in place, exactly as an element that leaves alone does, and
 // detaches itself last.
 void VentriloElement::RemoveAllChildren() {
-  while (firstChild_) firstChild_->Destroy();
+  while (firstChild_)
+    firstChild_->Destroy();
 }
 
 void VentriloElement::Discard() {
@@ -252,6 +277,7 @@ void VentriloElement::Discard() {
     Unlink(child);
     child->Discard();
   }
-  if (parent_) parent_->Unlink(this);
+  if (parent_)
+    parent_->Unlink(this);
   delete this;
 }

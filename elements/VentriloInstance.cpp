@@ -34,7 +34,8 @@ std::map<IVentrilo*, VentriloInstance*>& Clients() {
 // Whether `element` is `ancestor` or lies in its subtree.
 bool IsWithin(const VentriloElement* element, const VentriloElement* ancestor) {
   for (; element; element = element->GetParent()) {
-    if (element == ancestor) return true;
+    if (element == ancestor)
+      return true;
   }
   return false;
 }
@@ -64,7 +65,8 @@ VentriloInstance::~VentriloInstance() {
   else
     lastInstance = previousInstance_;
   const auto entry = Clients().find(client_);
-  if (entry != Clients().end() && entry->second == this) Clients().erase(entry);
+  if (entry != Clients().end() && entry->second == this)
+    Clients().erase(entry);
   client_->Release();
   itemMap_.Clear();
 }
@@ -86,12 +88,15 @@ void VentriloInstance::TrackElement(VentriloElement* element) {
 
 void VentriloInstance::ForgetElement(VentriloElement* element) {
   --elementCount_;
-  if (element->GetPass() < passNumber_) --unseen_;
+  if (element->GetPass() < passNumber_)
+    --unseen_;
   itemMap_.Erase(element->GetItemKey(), element);
   // Handlers run between the destruction of an element and the end of the
   // pass that recomputes these; they must never see a destroyed element.
-  if (me_ == element) me_ = nullptr;
-  if (selection_ == element) selection_ = nullptr;
+  if (me_ == element)
+    me_ = nullptr;
+  if (selection_ == element)
+    selection_ = nullptr;
 }
 
 VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const { return itemMap_.Find(key); }
@@ -104,7 +109,8 @@ std::uint32_t VentriloInstance::NextPass() {
 }
 
 void VentriloInstance::NoteSeen(std::uint32_t from, std::uint32_t to) {
-  if (from < passNumber_ && to == passNumber_) --unseen_;
+  if (from < passNumber_ && to == passNumber_)
+    --unseen_;
 }
 
 void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
@@ -129,7 +135,8 @@ void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
       else
         ChannelEnumerator::VisitChildren(this, element, pass, server);
     }
-    if (unseen_ != 0) PruneStale(pass);
+    if (unseen_ != 0)
+      PruneStale(pass);
     UpdateMe(snapshot);
     UpdateSelection(snapshot);
   }
@@ -175,14 +182,16 @@ VentriloUser* VentriloInstance::UpsertUser(std::uint32_t pass, std::uint32_t key
 void VentriloInstance::UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server) {
   const std::vector<SnapshotItems::Entry>& entries = items.Entries();
   placed_.assign(entries.size(), nullptr);
-  if (entries.empty()) return;
+  if (entries.empty())
+    return;
   placed_[0] = server;
   for (std::size_t i = 1; i < entries.size(); ++i) {
     const SnapshotItems::Entry& entry = entries[i];
     VentriloElement* parent = placed_[entry.parent];
     // A channel skipped this pass takes its subtree with it, as its children
     // would not have been enumerated.
-    if (!parent) continue;
+    if (!parent)
+      continue;
     const std::uint32_t key = entry.info->recordAddress;
     if (entry.channel)
       placed_[i] = UpsertChild<VentriloChannel>(pass, key, parent, entry.channel, &entry);
@@ -202,30 +211,34 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
       element = found->AsChannel();
     else
       element = found->AsUser();
-    if (!element) return nullptr;
+    if (!element)
+      return nullptr;
     const std::uint32_t seen = element->GetPass();
     if (!entry || !element->MarkSeenIfUnchanged(pass, *entry->info, entry->handle))
       element->UpdateFromItem(pass, item);
     NoteSeen(seen, pass);
-    if (element->GetParent() == parent) return element;
+    if (element->GetParent() == parent)
+      return element;
     // The same key met again inside its own subtree (a client whose records
     // repeat): moving there would cut the subtree off in a cycle. The element
     // stays where it is, and the repeated item is skipped with its subtree.
-    if (parent && IsWithin(parent, element)) return nullptr;
+    if (parent && IsWithin(parent, element))
+      return nullptr;
   }
   if (!parent) {
     // Nothing to attach to: the element ends here rather than linger outside
     // the tree, where no pass would ever prune it.
     if constexpr (isChannel) {
       if (ScriptHost* host = ElementContext::Get().host)
-        host->ConsoleWrite("%s has no parent... :(\n",
-                                          element ? element->GetName().c_str() : item->GetName());
+        host->ConsoleWrite("%s has no parent... :(\n", element ? element->GetName().c_str() : item->GetName());
     }
-    if (element) element->Destroy();
+    if (element)
+      element->Destroy();
     return nullptr;
   }
   if (element) {
-    if (element->GetParent()) element->GetParent()->RemoveChild(element);
+    if (element->GetParent())
+      element->GetParent()->RemoveChild(element);
   } else {
     element = new Element(this, NextElementID(), parent, item, pass);
   }
@@ -271,21 +284,25 @@ bool VentriloInstance::IsSelected(const VentriloElement* element) const {
 
 VentriloElement* VentriloInstance::Find(const char* query) {
   ScriptHost* host = ElementContext::Get().host;
-  if (!host) return nullptr;
+  if (!host)
+    return nullptr;
   const FilterHandle filter = host->ParseFilter(query);
-  if (!filter) return nullptr;
+  if (!filter)
+    return nullptr;
   VentriloElement* match = nullptr;
   for (VentriloElement* element = GetFirstChild(); element && !match; element = element->WalkNext()) {
     ObjectRef object = element->ScriptObject();
     unsigned char matched = 0;
-    if (host->MatchFilter(filter, &object, &matched) && matched) match = element;
+    if (host->MatchFilter(filter, &object, &matched) && matched)
+      match = element;
   }
   host->ReleaseFilter(filter);
   return match;
 }
 
 bool VentriloInstance::CheckTree() const {
-  if (GetParent() || GetNext() || GetPrevious() || GetInstance() != this) return false;
+  if (GetParent() || GetNext() || GetPrevious() || GetInstance() != this)
+    return false;
   // Each element is visited once by the walk and once as a child; more steps
   // than that means a cycle.
   const std::size_t limit = 2 * LiveCount();
@@ -294,10 +311,12 @@ bool VentriloInstance::CheckTree() const {
   bool meSeen = me_ == nullptr;
   bool selectionSeen = selection_ == nullptr;
   for (const VentriloElement* element = this; element; element = element->WalkNext()) {
-    if (++steps > limit || element->GetInstance() != this || FromID(element->GetID()) != element) return false;
+    if (++steps > limit || element->GetInstance() != this || FromID(element->GetID()) != element)
+      return false;
     if (element->GetItemKey() != 0) {
       ++keyed;
-      if (FindElementByKey(element->GetItemKey()) != element) return false;
+      if (FindElementByKey(element->GetItemKey()) != element)
+        return false;
     }
     meSeen = meSeen || element == me_;
     selectionSeen = selectionSeen || element == selection_;
@@ -307,7 +326,8 @@ bool VentriloInstance::CheckTree() const {
     // checked here.
     const VentriloElement* previous = nullptr;
     for (const VentriloElement* child = element->GetFirstChild(); child; child = child->GetNext()) {
-      if (++steps > limit || child->GetParent() != element || child->GetPrevious() != previous) return false;
+      if (++steps > limit || child->GetParent() != element || child->GetPrevious() != previous)
+        return false;
       previous = child;
     }
   }

@@ -60,7 +60,8 @@ ItemValues MakeValues(FuzzedDataProvider& input) {
   ItemValues values;
   values.key = input.ConsumeIntegralInRange<std::uint32_t>(1, 12);
   values.name = input.PickValueInArray(kNames);
-  if (input.ConsumeBool()) values.icon = input.PickValueInArray(kIcons);
+  if (input.ConsumeBool())
+    values.icon = input.PickValueInArray(kIcons);
   values.flags = input.ConsumeBool() ? 0 : input.ConsumeIntegral<std::uint32_t>();
   values.displayText = input.PickValueInArray(kTexts);
   values.rank = input.PickValueInArray(kTexts);
@@ -75,7 +76,8 @@ ItemValues MakeValues(FuzzedDataProvider& input) {
 // under a channel added before.
 void Build(FuzzedDataProvider& input, FakeSnapshot& snapshot) {
   const int link = input.ConsumeIntegralInRange(0, 9);
-  if (link == 0) return;
+  if (link == 0)
+    return;
   ItemValues serverValues = MakeValues(input);
   serverValues.icon = link == 1 ? 14 : input.PickValueInArray(kIcons);
   FakeServer* server = snapshot.SetServer(serverValues);
@@ -85,17 +87,20 @@ void Build(FuzzedDataProvider& input, FakeSnapshot& snapshot) {
     const std::size_t at = input.ConsumeIntegralInRange<std::size_t>(0, channels.size());
     const ItemValues values = MakeValues(input);
     if (input.ConsumeBool()) {
-      FakeChannel* channel = at == 0 ? snapshot.AddChannel(server, values) : snapshot.AddChannel(channels[at - 1], values);
+      FakeChannel* channel =
+          at == 0 ? snapshot.AddChannel(server, values) : snapshot.AddChannel(channels[at - 1], values);
       channels.push_back(channel);
       items.push_back(channel);
     } else {
       items.push_back(at == 0 ? snapshot.AddUser(server, values) : snapshot.AddUser(channels[at - 1], values));
     }
   }
-  if (input.ConsumeBool()) snapshot.selected = items[input.ConsumeIntegralInRange<std::size_t>(0, items.size() - 1)];
+  if (input.ConsumeBool())
+    snapshot.selected = items[input.ConsumeIntegralInRange<std::size_t>(0, items.size() - 1)];
   std::vector<IUser*> users;
   for (ITreeItem* item : items) {
-    if (IUser* user = dynamic_cast<IUser*>(item)) users.push_back(user);
+    if (IUser* user = dynamic_cast<IUser*>(item))
+      users.push_back(user);
   }
   if (!users.empty() && input.ConsumeBool())
     snapshot.localUser = users[input.ConsumeIntegralInRange<std::size_t>(0, users.size() - 1)];
@@ -113,19 +118,21 @@ class Model {
     expected.online = true;
     seen_.clear();
     visits_ = &expected.visits;
-    if (Meet(snapshot.server, Kind::Server, 0)) VisitChildren(snapshot.server, snapshot.server->GetRecordAddress());
+    if (Meet(snapshot.server, Kind::Server, 0))
+      VisitChildren(snapshot.server, snapshot.server->GetRecordAddress());
     for (bool removed = true; removed;) {
       removed = false;
       std::erase_if(elements_, [&](const auto& entry) {
-        const bool gone = !seen_.contains(entry.first) ||
-                          (entry.second.parent != 0 && !elements_.contains(entry.second.parent));
+        const bool gone =
+            !seen_.contains(entry.first) || (entry.second.parent != 0 && !elements_.contains(entry.second.parent));
         removed = removed || gone;
         return gone;
       });
     }
     expected.elements = elements_;
     const auto keyOf = [&](ITreeItem* item, bool userOnly) -> std::uint32_t {
-      if (!item) return 0;
+      if (!item)
+        return 0;
       const auto found = elements_.find(item->GetRecordAddress());
       return found == elements_.end() || (userOnly && found->second.kind != Kind::User) ? 0 : found->first;
     };
@@ -137,15 +144,18 @@ class Model {
  private:
   template <class Container>
   void VisitChildren(Container* container, std::uint32_t key) {
-    for (IUser* user : container->users) Meet(user, Kind::User, key);
+    for (IUser* user : container->users)
+      Meet(user, Kind::User, key);
     for (IChannel* channel : container->channels) {
-      if (Meet(channel, Kind::Channel, key)) VisitChildren(static_cast<FakeChannel*>(channel), channel->GetRecordAddress());
+      if (Meet(channel, Kind::Channel, key))
+        VisitChildren(static_cast<FakeChannel*>(channel), channel->GetRecordAddress());
     }
   }
 
   bool Within(std::uint32_t key, std::uint32_t ancestor) const {
     for (; key != 0; key = elements_.at(key).parent) {
-      if (key == ancestor) return true;
+      if (key == ancestor)
+        return true;
     }
     return false;
   }
@@ -154,14 +164,16 @@ class Model {
   bool Meet(ITreeItem* item, Kind kind, std::uint32_t parent) {
     const std::uint32_t key = item->GetRecordAddress();
     const auto found = elements_.find(key);
-    if (found != elements_.end() && found->second.kind != kind) return false;
+    if (found != elements_.end() && found->second.kind != kind)
+      return false;
     TreeExpectation::Element& element = elements_[key];
     const bool known = found != elements_.end();
     element.kind = kind;
     element.values = ValuesOf(item);
     seen_.insert(key);
     const bool stays = known && element.parent != parent && Within(parent, key);
-    if (!stays) element.parent = parent;
+    if (!stays)
+      element.parent = parent;
     (*visits_)[key].push_back({element.values, element.parent});
     return !stays;
   }
@@ -173,7 +185,8 @@ class Model {
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += "\n  " + line;
+  for (const std::string& line : lines)
+    text += "\n  " + line;
   return text;
 }
 
@@ -200,9 +213,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     instance->ApplySnapshot(&snapshot);
     TreeExpectation expected = model.Apply(snapshot);
     std::vector<std::string> problems = expected.Compare(*instance);
-    for (std::string& problem : audit->Check(*instance, before, idsBefore, expected)) problems.push_back(problem);
-    for (std::string& problem : audit->Leftovers()) problems.push_back(problem);
-    if (!instance->CheckTree()) problems.push_back("the tree's own checker fails");
+    for (std::string& problem : audit->Check(*instance, before, idsBefore, expected))
+      problems.push_back(problem);
+    for (std::string& problem : audit->Leftovers())
+      problems.push_back(problem);
+    if (!instance->CheckTree())
+      problems.push_back("the tree's own checker fails");
     FuzzCheck(problems.empty(), "the apply agrees with the model", Lines(problems));
     before = std::move(expected);
     host->ClearRecords();

@@ -39,9 +39,12 @@ void ClientRegion::Seal() {
 
 std::uint32_t ClientRegion::PickAddress(FuzzedDataProvider& input) const {
   switch (input.ConsumeIntegralInRange(0, 7)) {
-    case 0: return 0;
-    case 1: return kEmptyStringAddress;
-    case 2: return 0xFFFFFFFFu - input.ConsumeIntegralInRange<std::uint32_t>(0, 2 * kPageSize);
+    case 0:
+      return 0;
+    case 1:
+      return kEmptyStringAddress;
+    case 2:
+      return 0xFFFFFFFFu - input.ConsumeIntegralInRange<std::uint32_t>(0, 2 * kPageSize);
     default:
       return kBase - 2 * kPageSize + input.ConsumeIntegralInRange<std::uint32_t>(0, kReservation + 4 * kPageSize);
   }

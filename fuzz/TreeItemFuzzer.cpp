@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string* fields[] = {&info.name, &info.pronunciation, &info.comment, &info.commentURL};
   for (int field = 0; field < 4; ++field) {
     if (!InReaderBuffers(pointers[field]))
-      FuzzCheck(*fields[field] == region.ExpectedString(pointers[field]).value_or(""), "record string",
-                *fields[field]);
+      FuzzCheck(*fields[field] == region.ExpectedString(pointers[field]).value_or(""), "record string", *fields[field]);
   }
   TreeItemInfo parsed;
   parsed.displayText = info.displayText;

@@ -181,8 +181,7 @@ int EventTable::Find(std::string_view name) const {
   return -1;
 }
 
-int EventTable::Fire(lua_State* L, int id, const ObjectRef* context, int argumentCount,
-                     const char* const* arguments) {
+int EventTable::Fire(lua_State* L, int id, const ObjectRef* context, int argumentCount, const char* const* arguments) {
   if (id < 0 || static_cast<std::size_t>(id) >= names_.size() || argumentCount < 0 ||
       (argumentCount > 0 && arguments == nullptr)) {
     return 0;
@@ -192,7 +191,7 @@ int EventTable::Fire(lua_State* L, int id, const ObjectRef* context, int argumen
   lua_pushlightuserdata(L, &request);
   if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
     LuaGlue::From(L)->ReportError("error in the dispatch of " + names_[static_cast<std::size_t>(id)],
-                                        lua_tostring(L, -1));
+                                  lua_tostring(L, -1));
     lua_pop(L, 1);
   }
   return request.succeeded;

@@ -86,23 +86,27 @@ std::string HostOptions::Usage() const {
          "\n"
          "Options:\n"
          "  -s, --script FILE   the Lua script to run\n"
-         "                      (default: " + defaultScript_ + ")\n"
+         "                      (default: " +
+         defaultScript_ +
+         ")\n"
          "  -m, --module FILE   the module library to load\n"
-         "                      (default: " + defaultModule_ + ")\n"
+         "                      (default: " +
+         defaultModule_ +
+         ")\n"
          "  -t, --seconds N     run length in seconds (default: 20); 0 runs until the\n"
          "                      script calls stop() or the host gets Ctrl-C\n"
          "  -e, --echo          switch the module's event echo on before the script\n"
-         "                      runs (Ventrilo:SetEventSpam(true))\n"
-         + std::string(kDefaultDesktop == Desktop::Demo
-                           ? "  -d, --desktop KIND  demo: two stand-in Ventrilo clients in this process\n"
-                             "                      whose rosters change along a built-in timeline,\n"
-                             "                      fitted into the run length (default);\n"
-                             "                      none: only the clients already on the desktop\n"
-                           : "  -d, --desktop KIND  none: the Ventrilo clients running on this desktop\n"
-                             "                      (default); demo: two stand-in clients, each a\n"
-                             "                      standin_client.exe process (it must be beside the\n"
-                             "                      host), along a built-in timeline fitted into the\n"
-                             "                      run length\n") +
+         "                      runs (Ventrilo:SetEventSpam(true))\n" +
+         std::string(kDefaultDesktop == Desktop::Demo
+                         ? "  -d, --desktop KIND  demo: two stand-in Ventrilo clients in this process\n"
+                           "                      whose rosters change along a built-in timeline,\n"
+                           "                      fitted into the run length (default);\n"
+                           "                      none: only the clients already on the desktop\n"
+                         : "  -d, --desktop KIND  none: the Ventrilo clients running on this desktop\n"
+                           "                      (default); demo: two stand-in clients, each a\n"
+                           "                      standin_client.exe process (it must be beside the\n"
+                           "                      host), along a built-in timeline fitted into the\n"
+                           "                      run length\n") +
          "  -h, --help          show this text\n"
          "\n"
          "In a script: on(\"Ventrilo.OnJoinedParent\", function(ctx, ...) end) attaches\n"

@@ -116,11 +116,7 @@ lua_State* NewState(LuaScriptHost* host) {
 void LuaScriptHost::StateCloser::operator()(lua_State* L) const { lua_close(L); }
 
 LuaScriptHost::LuaScriptHost(Console& console)
-    : console_(console),
-      state_(NewState(this)),
-      active_(state_.get()),
-      events_(state_.get()),
-      loadedRef_(LUA_NOREF) {
+    : console_(console), state_(NewState(this)), active_(state_.get()), events_(state_.get()), loadedRef_(LUA_NOREF) {
   lua_State* L = state_.get();
   lua_pushcfunction(L, OpenProtected);
   if (lua_pcall(L, 0, 0, 0) != LUA_OK) {
@@ -195,8 +191,7 @@ QSTypeDefinition* LuaScriptHost::LookupType(const char* name, int, int) {
 
 int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 : events_.Declare(name); }
 
-int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments,
-                             ObjectRef* context) {
+int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments, ObjectRef* context) {
   // After Host.OnStop the scripts have said goodbye: what the module still
   // raises (while it shuts down, say) reaches no handler.
   if (stopped_) {

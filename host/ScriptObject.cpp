@@ -253,8 +253,8 @@ int Concat(lua_State* L) {
 }  // namespace
 
 void ScriptObject::Register(lua_State* L) {
-  static const luaL_Reg metamethods[] = {{"__index", Index},   {"__newindex", NewIndex}, {"__call", CallObject},
-                                         {"__eq", Equal},      {"__tostring", ToString}, {"__concat", Concat},
+  static const luaL_Reg metamethods[] = {{"__index", Index}, {"__newindex", NewIndex}, {"__call", CallObject},
+                                         {"__eq", Equal},    {"__tostring", ToString}, {"__concat", Concat},
                                          {nullptr, nullptr}};
   luaL_newmetatable(L, kMetatable);
   luaL_setfuncs(L, metamethods, 0);

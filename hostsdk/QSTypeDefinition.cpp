@@ -108,9 +108,7 @@ struct QSTypeDefinition::Side {
   }
 };
 
-QSTypeDefinition::QSTypeDefinition(const char* name) {
-  std::snprintf(name_, sizeof name_, "%s", name ? name : "");
-}
+QSTypeDefinition::QSTypeDefinition(const char* name) { std::snprintf(name_, sizeof name_, "%s", name ? name : ""); }
 
 QSTypeDefinition::~QSTypeDefinition() {
   Members().Clear();
@@ -139,8 +137,8 @@ bool QSTypeDefinition::ParseArgs(std::uintptr_t* value, int argumentCount, const
   std::size_t used = 0;
   text[0] = '\0';
   for (int i = 0; i < argumentCount && arguments; ++i) {
-    const int written = std::snprintf(text + used, sizeof text - used, i == 0 ? "%s" : " %s",
-                                      arguments[i] ? arguments[i] : "");
+    const int written =
+        std::snprintf(text + used, sizeof text - used, i == 0 ? "%s" : " %s", arguments[i] ? arguments[i] : "");
     if (written < 0)
       break;
     used += static_cast<std::size_t>(written);
@@ -185,8 +183,8 @@ int QSTypeDefinition::AuxOperation(std::uintptr_t a, std::uintptr_t b, std::uint
   return AuxDefault(a, b, c, d);
 }
 
-int QSTypeDefinition::GetMember(std::uintptr_t value, const char* name, int argumentCount,
-                                const char* const* arguments, ObjectRef* out) {
+int QSTypeDefinition::GetMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
+                                ObjectRef* out) {
   _QSTypeMember* head = FindMemberRecord(name);
   if (!head)
     return UnknownMember(value, name, argumentCount, arguments, out);
@@ -207,17 +205,13 @@ int QSTypeDefinition::CallMethod(std::uintptr_t& value, const char* name, int ar
 
 int QSTypeDefinition::AuxDefault(std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) { return -1; }
 
-int QSTypeDefinition::UnknownMember(std::uintptr_t, const char*, int, const char* const*, ObjectRef*) {
-  return -1;
-}
+int QSTypeDefinition::UnknownMember(std::uintptr_t, const char*, int, const char* const*, ObjectRef*) { return -1; }
 
 int QSTypeDefinition::UnknownMethod(std::uintptr_t&, const char*, int, const char* const*) { return -1; }
 
 bool QSTypeDefinition::ToTextShort(std::uintptr_t value, char* buffer) { return ToTextBase(value, buffer); }
 
-bool QSTypeDefinition::ToText(std::uintptr_t value, char* buffer, std::uint32_t) {
-  return ToTextShort(value, buffer);
-}
+bool QSTypeDefinition::ToText(std::uintptr_t value, char* buffer, std::uint32_t) { return ToTextShort(value, buffer); }
 
 bool QSTypeDefinition::ToTextBase(std::uintptr_t, char*) { return false; }
 

@@ -50,8 +50,8 @@ class QSTypeDefinition {
   virtual void ReleaseValue(std::uintptr_t value);
   virtual bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
                                  const char* const* arguments, ObjectRef* out);
-  virtual bool GetMemberByName(std::uintptr_t value, const char* name, int argumentCount,
-                               const char* const* arguments, ObjectRef* out);
+  virtual bool GetMemberByName(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
+                               ObjectRef* out);
   virtual bool CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                                   const char* const* arguments);
   virtual bool CallMethodByName(std::uintptr_t& value, const char* name, int argumentCount,
@@ -60,13 +60,11 @@ class QSTypeDefinition {
   // 1 done, 0 failed, otherwise what UnknownMember answers (-1 by default).
   virtual int GetMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
                         ObjectRef* out);
-  virtual int CallMethod(std::uintptr_t& value, const char* name, int argumentCount,
-                         const char* const* arguments);
+  virtual int CallMethod(std::uintptr_t& value, const char* name, int argumentCount, const char* const* arguments);
   virtual int AuxDefault(std::uintptr_t a, std::uintptr_t b, std::uintptr_t c, std::uintptr_t d);
-  virtual int UnknownMember(std::uintptr_t value, const char* name, int argumentCount,
-                            const char* const* arguments, ObjectRef* out);
-  virtual int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount,
-                            const char* const* arguments);
+  virtual int UnknownMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
+                            ObjectRef* out);
+  virtual int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount, const char* const* arguments);
   virtual bool ToTextShort(std::uintptr_t value, char* buffer);
   virtual bool ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize);
   virtual bool ToTextBase(std::uintptr_t value, char* buffer);

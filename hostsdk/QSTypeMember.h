@@ -9,8 +9,7 @@
 // The callbacks a registration may carry. The module calls them as plain C
 // functions, __cdecl on i686 (the default of both compilers), whoever
 // registered them; the bool comes back in AL.
-typedef bool (*QSMemberCallback)(std::uintptr_t value, int argumentCount, const char* const* arguments,
-                                 ObjectRef* out);
+typedef bool (*QSMemberCallback)(std::uintptr_t value, int argumentCount, const char* const* arguments, ObjectRef* out);
 typedef bool (*QSMethodCallback)(std::uintptr_t value, int argumentCount, const char* const* arguments);
 // Either kind of callback, as the record stores it.
 typedef void (*QSCallback)();

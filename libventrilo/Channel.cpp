@@ -25,9 +25,8 @@ int EnumerateItems(const Items& items, Report report) {
 }  // namespace
 
 int Channel::EnumerateChannels(IChannelEnumerator* enumerator) {
-  return EnumerateItems(channels_, [enumerator](Channel* channel) {
-    return enumerator->OnChannel(channel->GetName(), channel);
-  });
+  return EnumerateItems(channels_,
+                        [enumerator](Channel* channel) { return enumerator->OnChannel(channel->GetName(), channel); });
 }
 
 int Channel::EnumerateUsers(IUserEnumerator* enumerator) {

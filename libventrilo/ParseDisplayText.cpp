@@ -11,16 +11,26 @@ constexpr std::size_t kWorkingSize = 1024;
 
 std::uint32_t FlagOfLetter(char letter) {
   switch (letter) {
-    case 'A': return kFlagAdmin;
-    case 'C': return kFlagChatWindowOpen;
-    case 'N': return kFlagChannelMuted;
-    case 'G': return kFlagGlobalMuted;
-    case 'M': return kFlagLocalMuted;
-    case 'T': return kFlagPlayingTTS;
-    case 'W': return kFlagPlayingWAV;
-    case 'S': return kFlagEffect;
-    case 'P': return kFlagPhantom;
-    default: return 0;
+    case 'A':
+      return kFlagAdmin;
+    case 'C':
+      return kFlagChatWindowOpen;
+    case 'N':
+      return kFlagChannelMuted;
+    case 'G':
+      return kFlagGlobalMuted;
+    case 'M':
+      return kFlagLocalMuted;
+    case 'T':
+      return kFlagPlayingTTS;
+    case 'W':
+      return kFlagPlayingWAV;
+    case 'S':
+      return kFlagEffect;
+    case 'P':
+      return kFlagPhantom;
+    default:
+      return 0;
   }
 }
 

@@ -92,8 +92,8 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   const HANDLE process = memory->GetProcess();
   unsigned char record[kRecordSize];
   SIZE_T count = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(recordAddress)),
-                         record, kRecordSize, &count) ||
+  if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(recordAddress)), record, kRecordSize,
+                         &count) ||
       count != kRecordSize)
     return false;
 

@@ -23,12 +23,12 @@ enum class ItemKind { Skipped, Channel, User };
 
 ItemKind KindOfIcon(int icon) {
   switch (icon) {
-    case 1:   // channel.ico
-    case 4:   // chanpass.ico
-    case 5:   // channelopen.ico
-    case 6:   // chanpassopen.ico
-    case 7:   // chanauth.ico
-    case 8:   // chanauthopen.ico
+    case 1:  // channel.ico
+    case 4:  // chanpass.ico
+    case 5:  // channelopen.ico
+    case 6:  // chanpassopen.ico
+    case 7:  // chanauth.ico
+    case 8:  // chanauthopen.ico
       return ItemKind::Channel;
     case 2:   // voiceoff.ico
     case 3:   // voiceon.ico

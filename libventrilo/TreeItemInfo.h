@@ -6,15 +6,15 @@
 // The bits of an item's flags. The client draws them as capital letters in
 // double quotes at the start of an item's display text.
 enum TreeItemFlag : std::uint32_t {
-  kFlagAdmin = 0x001,            // A
-  kFlagChatWindowOpen = 0x002,   // C
-  kFlagChannelMuted = 0x004,     // N
-  kFlagGlobalMuted = 0x008,      // G
-  kFlagLocalMuted = 0x010,       // M
-  kFlagPlayingTTS = 0x020,       // T
-  kFlagPlayingWAV = 0x040,       // W
-  kFlagEffect = 0x080,           // S
-  kFlagPhantom = 0x100,          // P
+  kFlagAdmin = 0x001,           // A
+  kFlagChatWindowOpen = 0x002,  // C
+  kFlagChannelMuted = 0x004,    // N
+  kFlagGlobalMuted = 0x008,     // G
+  kFlagLocalMuted = 0x010,      // M
+  kFlagPlayingTTS = 0x020,      // T
+  kFlagPlayingWAV = 0x040,      // W
+  kFlagEffect = 0x080,          // S
+  kFlagPhantom = 0x100,         // P
 };
 
 // Everything read for one item of a client's tree view. A default-constructed

@@ -217,8 +217,7 @@ std::uint64_t Chorister::HandOverCount() {
 
 bool Chorister::AwaitHandOver(std::uint64_t count, unsigned timeoutMs) {
   CWinLock guard(&handOverLock_, true);
-  return handOverDone_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
-                                [&] { return handOvers_ >= count; });
+  return handOverDone_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return handOvers_ >= count; });
 }
 
 // In the order the host was given them, parents before the types that inherit.
@@ -233,9 +232,8 @@ void Chorister::CreateTypes() {
 }
 
 void Chorister::DestroyTypes() {
-  for (QSTypeDefinition** type : {&ScriptTypes::VentriloType, &ScriptTypes::ElementType,
-                                  &ScriptTypes::InstanceType, &ScriptTypes::ChannelType,
-                                  &ScriptTypes::ServerType, &ScriptTypes::UserType}) {
+  for (QSTypeDefinition** type : {&ScriptTypes::VentriloType, &ScriptTypes::ElementType, &ScriptTypes::InstanceType,
+                                  &ScriptTypes::ChannelType, &ScriptTypes::ServerType, &ScriptTypes::UserType}) {
     if (!*type)
       continue;
     if (host_)

@@ -20,9 +20,8 @@ struct EventInfo {
 };
 
 constexpr EventInfo kEvents[kScriptEventCount] = {
-    {"Ventrilo.OnLeavingParent",
-     "[Ventrilo.OnLeavingParent] Context(type)=%s Context.ID=%d Context.Name=\"%s\"", EchoShape::TypeIdName,
-     nullptr},
+    {"Ventrilo.OnLeavingParent", "[Ventrilo.OnLeavingParent] Context(type)=%s Context.ID=%d Context.Name=\"%s\"",
+     EchoShape::TypeIdName, nullptr},
     {"Ventrilo.OnJoinedParent", "[Ventrilo.OnJoinedParent] Context(type)=%s Context.ID=%d Context.Name=\"%s\"",
      EchoShape::TypeIdName, nullptr},
     {"Ventrilo.OnDisplayTextChanged", "[Ventrilo.OnDisplayTextChanged] Context(type)=%s Context.Name=\"%s\"",
@@ -37,21 +36,18 @@ constexpr EventInfo kEvents[kScriptEventCount] = {
      EchoShape::TypeName, nullptr},
     {"Ventrilo.OnRankChanged", "[Ventrilo.OnRankChanged] Context(type)=%s Context.Name=\"%s\"", EchoShape::TypeName,
      nullptr},
-    {"Ventrilo.OnRankIDChanged", "[Ventrilo.OnRankIDChanged] Context(type)=%s Context.Name=\"%s\"",
-     EchoShape::TypeName, nullptr},
+    {"Ventrilo.OnRankIDChanged", "[Ventrilo.OnRankIDChanged] Context(type)=%s Context.Name=\"%s\"", EchoShape::TypeName,
+     nullptr},
     {"Ventrilo.OnFlagsChanged", "[Ventrilo.OnFlagsChanged](%d) Context(type)=%s Context.Name=\"%s\"",
      EchoShape::PreviousTypeName, nullptr},
     {"Ventrilo.OnIconChanged", "[Ventrilo.OnIconChanged](%d) Context(type)=%s Context.ID=%d Context.Name=\"%s\"",
      EchoShape::PreviousTypeIdName, nullptr},
     {"Ventrilo.OnOnline", "[Ventrilo.OnOnline] Context(type)=ventriloinstance Context.ID=%d", EchoShape::Id, nullptr},
-    {"Ventrilo.OnOffline", "[Ventrilo.OnOffline] Context(type)=ventriloinstance Context.ID=%d", EchoShape::Id,
-     nullptr},
+    {"Ventrilo.OnOffline", "[Ventrilo.OnOffline] Context(type)=ventriloinstance Context.ID=%d", EchoShape::Id, nullptr},
     {"Ventrilo.OnLeavingInstance", "[Ventrilo.OnLeavingInstance] Context(type)=%s Context.Name=\"%s\"",
-     EchoShape::TypeName,
-     "[Ventrilo.OnLeavingInstance] Context(type)=ventrilouser Context.ID=%d Context.Name=\"%s\""},
+     EchoShape::TypeName, "[Ventrilo.OnLeavingInstance] Context(type)=ventrilouser Context.ID=%d Context.Name=\"%s\""},
     {"Ventrilo.OnJoinedInstance", "[Ventrilo.OnJoinedInstance] Context(type)=%s Context.Name=\"%s\"",
-     EchoShape::TypeName,
-     "[Ventrilo.OnJoinedInstance] Context(type)=ventrilouser Context.ID=%d Context.Name=\"%s\""},
+     EchoShape::TypeName, "[Ventrilo.OnJoinedInstance] Context(type)=ventrilouser Context.ID=%d Context.Name=\"%s\""},
     {"Ventrilo.OnInstanceOpened", "[Ventrilo.OnInstanceOpened] Context(type)=ventriloinstance Context.ID=%d",
      EchoShape::Id, nullptr},
     {"Ventrilo.OnInstanceClosed", "[Ventrilo.OnInstanceClosed] Context(type)=ventriloinstance Context.ID=%d",
@@ -98,7 +94,8 @@ void Echo(ScriptHost* host, const EventInfo& info, const EventContext& context, 
 }  // namespace
 
 EventRegistry::EventRegistry(bool& echo) : echo_(echo) {
-  for (int& id : ids_) id = -1;
+  for (int& id : ids_)
+    id = -1;
 }
 
 void EventRegistry::DeclareAll(ScriptHost* host) {

@@ -14,11 +14,11 @@ struct Entry {
   std::string pronunciation;
   std::string comment;
   std::string commentURL;
-  std::string rank;        // drawn before the name, e.g. "Officer" or "[Guest]"
+  std::string rank;  // drawn before the name, e.g. "Officer" or "[Guest]"
   std::uint16_t rankID = 0;
-  std::string flags;       // flag letters drawn in quotes before the rank, e.g. "AM"
-  std::string suffix;      // drawn after the name, e.g. "(away)"
-  int icon = -1;           // image index; -1 picks the kind's default (server 0, channel 1, user 2)
+  std::string flags;   // flag letters drawn in quotes before the rank, e.g. "AM"
+  std::string suffix;  // drawn after the name, e.g. "(away)"
+  int icon = -1;       // image index; -1 picks the kind's default (server 0, channel 1, user 2)
 };
 
 struct Channel {
@@ -28,10 +28,10 @@ struct Channel {
 };
 
 struct Roster {
-  Entry server;                  // the root item
-  std::vector<Entry> users;      // users directly under the server
-  std::vector<Channel> channels; // channels directly under the server
-  std::string localUser;         // the text of the client's user-name combo box
+  Entry server;                   // the root item
+  std::vector<Entry> users;       // users directly under the server
+  std::vector<Channel> channels;  // channels directly under the server
+  std::string localUser;          // the text of the client's user-name combo box
 };
 
 // The display text the client draws for an item:

@@ -40,15 +40,15 @@ class StandinClient {
   StandinClient& operator=(const StandinClient&) = delete;
 
   DWORD ProcessId() const;
-  HWND Window() const;        // the main dialog; 0 while closed
+  HWND Window() const;  // the main dialog; 0 while closed
   HWND TreeView() const;
   HWND ComboBox() const;
   HWND ConnectButton() const;
   HWND DisconnectButton() const;
 
   // ---- what the client shows
-  HTREEITEM Item(const std::string& name) const;       // 0 when not shown
-  std::uint32_t Record(const std::string& name) const; // the item's record address; 0 when not shown
+  HTREEITEM Item(const std::string& name) const;        // 0 when not shown
+  std::uint32_t Record(const std::string& name) const;  // the item's record address; 0 when not shown
   // The name of the channel that holds the user ("" for the server's top level).
   std::string ChannelOf(const std::string& user) const;
   std::string LocalUser() const;
@@ -57,7 +57,7 @@ class StandinClient {
   // ---- the roster lives
   void AddUser(const std::string& channel, const Entry& user);
   void AddChannel(const std::string& parent, const Channel& channel);
-  void Remove(const std::string& name);                 // a user, or a channel with its subtree
+  void Remove(const std::string& name);  // a user, or a channel with its subtree
   // Moves a user or channel under `channel`: the item is deleted and inserted
   // again (a tree view cannot move an item), so its handle changes; its record stays.
   void Move(const std::string& name, const std::string& channel);
@@ -67,9 +67,9 @@ class StandinClient {
   void SetComment(const std::string& name, const std::string& comment, const std::string& url);
   void SetPronunciation(const std::string& name, const std::string& pronunciation);
   void SetSuffix(const std::string& name, const std::string& suffix);
-  void SetIcon(const std::string& name, int icon);      // e.g. 3 while talking
-  void SetLocalUser(const std::string& name);           // the combo box text
-  void Select(const std::string& name);                 // as a click would
+  void SetIcon(const std::string& name, int icon);  // e.g. 3 while talking
+  void SetLocalUser(const std::string& name);       // the combo box text
+  void Select(const std::string& name);             // as a click would
 
   // ---- connection and life
   // The tree is cleared and the root shows "netstatus.ico" (icon 14).
@@ -78,9 +78,9 @@ class StandinClient {
   void Reconnect();
   // Without any tree view item at all (no root): as a client before its first connect.
   void ClearTree();
-  void CloseWindow();     // destroys the main window; the process lives
-  void ReopenWindow();    // creates the main window again (a new handle)
-  void Exit();            // the process ends
+  void CloseWindow();   // destroys the main window; the process lives
+  void ReopenWindow();  // creates the main window again (a new handle)
+  void Exit();          // the process ends
 
   // Direct access to the client's memory, for tests that corrupt it.
   std::uint32_t AllocateString(const std::string& text);

@@ -10,8 +10,8 @@ class VentriloElementType : public VentriloScriptType {
  public:
   VentriloElementType();
 
-  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
-                         const char* const* arguments, ObjectRef* out) override;
+  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount, const char* const* arguments,
+                         ObjectRef* out) override;
   bool CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                           const char* const* arguments) override;
   bool ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) override;

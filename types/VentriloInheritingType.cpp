@@ -22,8 +22,7 @@ int VentriloInheritingType::InheritedAuxOperation(std::uintptr_t& value, std::ui
   return parent != nullptr ? parent->AuxOperation(value, b, c, d) : AuxDefault(value, b, c, d);
 }
 
-bool VentriloInheritingType::GetMemberByRecord(std::uintptr_t, _QSTypeMember*, int, const char* const*,
-                                               ObjectRef*) {
+bool VentriloInheritingType::GetMemberByRecord(std::uintptr_t, _QSTypeMember*, int, const char* const*, ObjectRef*) {
   return false;
 }
 

@@ -12,15 +12,14 @@ class VentriloInheritingType : public VentriloScriptType {
  public:
   int UnknownMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
                     ObjectRef* out) override;
-  int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount,
-                    const char* const* arguments) override;
+  int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount, const char* const* arguments) override;
   // The slot after the base's last one: the parent type's AuxOperation for the
   // referenced value word and the three further words.
   virtual int InheritedAuxOperation(std::uintptr_t& value, std::uintptr_t b, std::uintptr_t c, std::uintptr_t d);
 
   // A type without members or methods of its own answers nothing by record.
-  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
-                         const char* const* arguments, ObjectRef* out) override;
+  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount, const char* const* arguments,
+                         ObjectRef* out) override;
   bool CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                           const char* const* arguments) override;
   // An element object converts to its element's name.

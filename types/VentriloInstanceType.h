@@ -11,8 +11,8 @@ class VentriloInstanceType : public VentriloInheritingType {
  public:
   VentriloInstanceType();
 
-  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
-                         const char* const* arguments, ObjectRef* out) override;
+  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount, const char* const* arguments,
+                         ObjectRef* out) override;
   // An instance converts to its ID.
   bool ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) override;
 

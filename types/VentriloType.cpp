@@ -35,8 +35,7 @@ VentriloType::VentriloType() : VentriloScriptType("ventrilo") {
   AddMethod(kSetEventSpam, "SetEventSpam", nullptr);
 }
 
-bool VentriloType::GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int, const char* const*,
-                                     ObjectRef* out) {
+bool VentriloType::GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int, const char* const*, ObjectRef* out) {
   if (record == nullptr || record->ID != kInstances) {
     return false;
   }

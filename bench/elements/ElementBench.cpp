@@ -41,14 +41,16 @@ std::atomic<std::int64_t> liveBytes{0};
 
 void* Allocate(std::size_t size) {
   void* block = std::malloc(size ? size : 1);
-  if (!block) throw std::bad_alloc();
+  if (!block)
+    throw std::bad_alloc();
   allocations.fetch_add(1, std::memory_order_relaxed);
   liveBytes.fetch_add(static_cast<std::int64_t>(malloc_usable_size(block)), std::memory_order_relaxed);
   return block;
 }
 
 void Free(void* block) {
-  if (!block) return;
+  if (!block)
+    return;
   liveBytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(block)), std::memory_order_relaxed);
   std::free(block);
 }
@@ -101,9 +103,7 @@ class Bench {
   explicit Bench(ScriptHost* host) : hosted(host) {
     instance = new VentriloInstance(NextElementID(), nullptr, &client);
   }
-  ~Bench() {
-    instance->Destroy();
-  }
+  ~Bench() { instance->Destroy(); }
   HostedElements hosted;
   FakeClient client;
   VentriloInstance* instance;
@@ -111,7 +111,8 @@ class Bench {
 
 std::size_t TreeSize(const VentriloInstance* instance) {
   std::size_t count = 0;
-  for (const VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext()) ++count;
+  for (const VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext())
+    ++count;
   return count;
 }
 
@@ -129,7 +130,8 @@ void BM_ApplyUnchanged(benchmark::State& state) {
   bench.instance->ApplySnapshot(&snapshot);
   host.ClearRecords();
   const std::uint64_t before = allocations.load();
-  for (auto _ : state) bench.instance->ApplySnapshot(&snapshot);
+  for (auto _ : state)
+    bench.instance->ApplySnapshot(&snapshot);
   state.counters["allocations"] = static_cast<double>(allocations.load() - before);
   state.counters["events"] = static_cast<double>(host.fired.size());
   SetPerElement(state, TreeSize(bench.instance));
@@ -259,8 +261,10 @@ standin::Roster ScaledRoster(int users, int channels, Names order) {
     roster.channels.push_back(channel);
   }
   std::vector<int> numbers(static_cast<std::size_t>(users));
-  for (int u = 0; u < users; ++u) numbers[static_cast<std::size_t>(u)] = u + 1;
-  if (order == Names::Random) std::shuffle(numbers.begin(), numbers.end(), std::mt19937(17));
+  for (int u = 0; u < users; ++u)
+    numbers[static_cast<std::size_t>(u)] = u + 1;
+  if (order == Names::Random)
+    std::shuffle(numbers.begin(), numbers.end(), std::mt19937(17));
   for (int u = 0; u < users; ++u) {
     char name[16];
     std::snprintf(name, sizeof name, "User%05d", numbers[static_cast<std::size_t>(u)]);
@@ -289,7 +293,8 @@ ISnapshot* Capture(const standin::Roster& roster) {
   auto* instance = new Ventrilo(client.ProcessId(), client.Window());
   instance->AddRef();
   ISnapshot* snapshot = nullptr;
-  if (!instance->TakeSnapshot(&snapshot)) snapshot = nullptr;
+  if (!instance->TakeSnapshot(&snapshot))
+    snapshot = nullptr;
   instance->Release();
   return snapshot;
 }
@@ -298,13 +303,15 @@ ISnapshot* Capture(const standin::Roster& roster) {
 ISnapshot* CapturedRoster(int users, int channels, Names order) {
   static std::map<std::tuple<int, int, Names>, ISnapshot*> captured;
   ISnapshot*& snapshot = captured[{users, channels, order}];
-  if (!snapshot) snapshot = Capture(ScaledRoster(users, channels, order));
+  if (!snapshot)
+    snapshot = Capture(ScaledRoster(users, channels, order));
   return snapshot;
 }
 
 ISnapshot* SnapshotFor(benchmark::State& state, Names order) {
   ISnapshot* snapshot = CapturedRoster(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), order);
-  if (!snapshot) state.SkipWithError("capture failed");
+  if (!snapshot)
+    state.SkipWithError("capture failed");
   return snapshot;
 }
 
@@ -312,13 +319,15 @@ ISnapshot* SnapshotFor(benchmark::State& state, Names order) {
 template <Names order>
 void BM_UnchangedPass(benchmark::State& state) {
   ISnapshot* snapshot = SnapshotFor(state, order);
-  if (!snapshot) return;
+  if (!snapshot)
+    return;
   CountingHost host;
   Bench bench(&host);
   bench.instance->ApplySnapshot(snapshot);
   host.fired = 0;
   const std::uint64_t before = allocations.load();
-  for (auto _ : state) bench.instance->ApplySnapshot(snapshot);
+  for (auto _ : state)
+    bench.instance->ApplySnapshot(snapshot);
   state.counters["allocations"] = static_cast<double>(allocations.load() - before);
   state.counters["events"] = static_cast<double>(host.fired);
   SetPerElement(state, TreeSize(bench.instance));
@@ -337,7 +346,8 @@ BENCHMARK(BM_UnchangedPass<Names::Random>)
 template <Names order>
 void BM_FirstPass(benchmark::State& state) {
   ISnapshot* snapshot = SnapshotFor(state, order);
-  if (!snapshot) return;
+  if (!snapshot)
+    return;
   CountingHost host;
   std::size_t elements = 0;
   for (auto _ : state) {
@@ -420,7 +430,8 @@ bool Unchanged(const VentriloElement* e, int iconID, std::uint32_t rankID, std::
 template <bool throughInterface>
 void BM_MapFloor(benchmark::State& state, Names order) {
   ISnapshot* snapshot = SnapshotFor(state, order);
-  if (!snapshot) return;
+  if (!snapshot)
+    return;
   Bench bench(nullptr);
   bench.instance->ApplySnapshot(snapshot);
   IServer* server = nullptr;
@@ -442,8 +453,8 @@ void BM_MapFloor(benchmark::State& state, Names order) {
   for (auto _ : state) {
     if constexpr (throughInterface) {
       for (ITreeItem* item : collector.items) {
-        const char* texts[6] = {item->GetName(),        item->GetPronunciation(), item->GetComment(),
-                                item->GetCommentURL(),  item->GetRank(),          item->GetDisplayText()};
+        const char* texts[6] = {item->GetName(),       item->GetPronunciation(), item->GetComment(),
+                                item->GetCommentURL(), item->GetRank(),          item->GetDisplayText()};
         same += Unchanged(elements.find(item->GetRecordAddress())->second, item->GetIconID(), item->GetRankID(),
                           item->GetFlags(), texts);
       }
@@ -453,7 +464,8 @@ void BM_MapFloor(benchmark::State& state, Names order) {
     }
     benchmark::DoNotOptimize(same);
   }
-  if (same != static_cast<std::size_t>(state.iterations()) * flat.size()) state.SkipWithError("an item differs from its element");
+  if (same != static_cast<std::size_t>(state.iterations()) * flat.size())
+    state.SkipWithError("an item differs from its element");
   SetPerElement(state, flat.size());
 }
 

@@ -25,10 +25,11 @@ constexpr int kChannels = 10;
 // Lua handlers on every module event, counting; with `read` each also reads
 // its context's name and parent, as a roster script would.
 std::string CountingScript(bool read) {
-  return std::string("count = 0\n"
-                     "for _, name in ipairs(events()) do\n"
-                     "  if name:match('^Ventrilo%.') then\n"
-                     "    on(name, function(ctx) count = count + 1") +
+  return std::string(
+             "count = 0\n"
+             "for _, name in ipairs(events()) do\n"
+             "  if name:match('^Ventrilo%.') then\n"
+             "    on(name, function(ctx) count = count + 1") +
          (read ? "; local n, p = ctx.Name, ctx.Parent" : "") +
          " end)\n"
          "  end\n"
@@ -165,8 +166,8 @@ void BM_ChangeToHandlerLatency(benchmark::State& state) {
 
   std::mt19937 random(42);
   std::uniform_int_distribution<int> phase(0, 33);
-  const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) /
-                    HostSession::kPulsesPerSecond;
+  const auto tick =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / HostSession::kPulsesPerSecond;
   std::vector<double> total, polling, pulseWait;
   for (auto _ : state) {
     for (int change = 0; change < kChanges; ++change) {

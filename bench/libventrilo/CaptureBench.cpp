@@ -73,8 +73,8 @@ class BareWalk {
   void Window(HWND window) {
     char text[256] = "";
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                        1000, &result);
     char className[256] = "";
     RealGetWindowClassA(window, className, sizeof className);
     if (window != tree_)
@@ -88,8 +88,8 @@ class BareWalk {
  private:
   HTREEITEM Next(UINT relation, HTREEITEM from) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from),
-                        SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result);
+    SendMessageTimeoutA(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                        1000, &result);
     return reinterpret_cast<HTREEITEM>(result);
   }
   void Siblings(HTREEITEM item) {
@@ -125,8 +125,8 @@ class BareWalk {
       std::uint32_t address = 0;
       std::memcpy(&address, record + offset, sizeof address);
       if (address != standin::kEmptyStringAddress)
-        ReadProcessMemory(process_, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(address)), buffer,
-                          sizeof buffer, nullptr);
+        ReadProcessMemory(process_, reinterpret_cast<LPCVOID>(static_cast<UINT_PTR>(address)), buffer, sizeof buffer,
+                          nullptr);
     }
     return request.iImage;
   }

@@ -57,8 +57,8 @@ void BM_PollCycleTenStandinClients(benchmark::State& state) {
   sim::ResetDesktop();
   std::vector<std::unique_ptr<standin::StandinClient>> clients;
   for (int i = 0; i < 10; ++i)
-    clients.push_back(std::make_unique<standin::StandinClient>(
-        standin::MakeLargeRoster(static_cast<int>(state.range(0)), 2)));
+    clients.push_back(
+        std::make_unique<standin::StandinClient>(standin::MakeLargeRoster(static_cast<int>(state.range(0)), 2)));
   IVentriloLocator* locator = nullptr;
   GetVentriloLocator(&locator);
   Chorister* module = Chorister::Create(23);

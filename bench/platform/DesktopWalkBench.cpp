@@ -37,9 +37,9 @@ struct Desktop {
 };
 
 void CountItems(benchmark::State& state, std::size_t itemsPerIteration) {
-  state.counters["time_per_item"] = benchmark::Counter(static_cast<double>(itemsPerIteration),
-                                                       benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+  state.counters["time_per_item"] =
+      benchmark::Counter(static_cast<double>(itemsPerIteration),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The whole reading: caret, root, every item by TVM_GETNEXTITEM, and each item's

@@ -137,8 +137,8 @@ constexpr std::uint32_t kEmptyStringAddress = 0x0053311C;
 
 // The cross-process calls of one capture, by kind.
 enum Call { kWmGetText, kRealGetWindowClass, kGetNextItem, kGetItem, kWriteMemory, kReadMemory, kCallKinds };
-constexpr const char* kCallNames[kCallKinds] = {"WM_GETTEXT",      "RealGetWindowClassA", "TVM_GETNEXTITEM",
-                                                "TVM_GETITEMA",    "WriteProcessMemory",  "ReadProcessMemory"};
+constexpr const char* kCallNames[kCallKinds] = {"WM_GETTEXT",   "RealGetWindowClassA", "TVM_GETNEXTITEM",
+                                                "TVM_GETITEMA", "WriteProcessMemory",  "ReadProcessMemory"};
 std::uint64_t calls[kCallKinds];
 
 // Sent bounded, as the library sends every message.

@@ -131,8 +131,8 @@ HWND Desktop::CreateWindow(DWORD processId, const std::string& className, const 
     return nullptr;
   const auto handle = reinterpret_cast<HWND>(nextWindow_);
   nextWindow_ += 4;
-  auto window = std::make_shared<SimWindow>(handle, process->second.process, CanonicalClass(className), text,
-                                            parent, std::move(proc));
+  auto window = std::make_shared<SimWindow>(handle, process->second.process, CanonicalClass(className), text, parent,
+                                            std::move(proc));
   if (parent != nullptr)
     parentEntry->second.children.push_back(handle);
   else

@@ -45,8 +45,7 @@ bool ValidProtection(DWORD protect) {
 
 // Records a cross-process copy and reports its outcome: the whole size on
 // success, else the error.
-BOOL FinishTransfer(Call call, const sim::SimProcess* target, LPCVOID address, SIZE_T size, DWORD error,
-                    SIZE_T* done) {
+BOOL FinishTransfer(Call call, const sim::SimProcess* target, LPCVOID address, SIZE_T size, DWORD error, SIZE_T* done) {
   Desktop::Get().Recording().Record({.call = call,
                                      .processId = target != nullptr ? target->GetID() : 0,
                                      .address = ClientAddress(address),
@@ -78,8 +77,8 @@ LPVOID Allocate(sim::SimProcess* process, LPVOID address, SIZE_T size, DWORD all
     lastError = ERROR_ACCESS_DENIED;
     return nullptr;
   }
-  const std::uint32_t at = process->Memory().Allocate(ClientAddress(address), static_cast<std::uint32_t>(size),
-                                                      protect, (allocationType & MEM_COMMIT) != 0);
+  const std::uint32_t at = process->Memory().Allocate(ClientAddress(address), static_cast<std::uint32_t>(size), protect,
+                                                      (allocationType & MEM_COMMIT) != 0);
   if (at == 0)
     lastError = ERROR_NOT_ENOUGH_MEMORY;
   return reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(at));
@@ -180,8 +179,7 @@ BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID baseAddress, LPVOID buffer
 
 // The first page decides between ERROR_NOACCESS (it is not writable) and
 // ERROR_PARTIAL_COPY (a later page is not); either way nothing is written.
-BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID baseAddress, LPCVOID buffer, SIZE_T size,
-                               SIZE_T* bytesWritten) {
+BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID baseAddress, LPCVOID buffer, SIZE_T size, SIZE_T* bytesWritten) {
   Desktop& desktop = Desktop::Get();
   if (bytesWritten != nullptr)
     *bytesWritten = 0;

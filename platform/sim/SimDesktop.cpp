@@ -144,7 +144,9 @@ void FailVirtualAlloc(int count) { Desktop::Get().Injected().FailVirtualAlloc(co
 
 void FailCreateThread(int count) { Desktop::Get().Injected().FailCreateThread(count); }
 
-void FailMessage(HWND window, UINT message, int count) { Desktop::Get().Injected().FailMessage(window, message, count); }
+void FailMessage(HWND window, UINT message, int count) {
+  Desktop::Get().Injected().FailMessage(window, message, count);
+}
 
 void StartRecording() { Desktop::Get().Recording().Start(); }
 

@@ -109,17 +109,17 @@ SIMWIN_API void FailMessage(HWND window, UINT message, int count);
 
 // ---------------------------------------------------------------- observation
 enum class Call {
-  SendMessage,      // window, message, wParam, lParam, result
-  ReadMemory,       // processId, address, size, ok (ReadProcessMemory)
-  WriteMemory,      // processId, address, size, ok (WriteProcessMemory)
-  AllocMemory,      // processId, address (0 when failed), size
-  FreeMemory,       // processId, address, ok
-  OpenProcess,      // processId, ok
-  CloseHandle,      // processId (0 for non-process handles), ok
-  GetWindowText,    // window
-  GetClassName,     // window (RealGetWindowClassA and GetClassNameA)
+  SendMessage,    // window, message, wParam, lParam, result
+  ReadMemory,     // processId, address, size, ok (ReadProcessMemory)
+  WriteMemory,    // processId, address, size, ok (WriteProcessMemory)
+  AllocMemory,    // processId, address (0 when failed), size
+  FreeMemory,     // processId, address, ok
+  OpenProcess,    // processId, ok
+  CloseHandle,    // processId (0 for non-process handles), ok
+  GetWindowText,  // window
+  GetClassName,   // window (RealGetWindowClassA and GetClassNameA)
   EnumWindows,
-  EnumChildWindows, // window
+  EnumChildWindows,  // window
   MessageBox,
 };
 

@@ -188,8 +188,7 @@ typedef struct tagTVITEMA {
   Win32Field<LPARAM> lParam;
 } TVITEMA, *LPTVITEMA;
 static_assert(sizeof(TVITEMA) == 40, "32-bit TVITEMA layout");
-static_assert(offsetof(TVITEMA, pszText) == 16 && offsetof(TVITEMA, iImage) == 24 &&
-                  offsetof(TVITEMA, lParam) == 36,
+static_assert(offsetof(TVITEMA, pszText) == 16 && offsetof(TVITEMA, iImage) == 24 && offsetof(TVITEMA, lParam) == 36,
               "32-bit TVITEMA offsets");
 
 typedef struct tagNMTVKEYDOWN {
@@ -215,9 +214,8 @@ SIMWIN_API BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID baseAddress, LP
 SIMWIN_API BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID baseAddress, LPCVOID buffer, SIZE_T size,
                                           SIZE_T* bytesWritten);
 
-SIMWIN_API HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                                      LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD creationFlags,
-                                      LPDWORD threadId);
+SIMWIN_API HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                                      LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
 SIMWIN_API BOOL WINAPI TerminateThread(HANDLE thread, DWORD exitCode);
 SIMWIN_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 SIMWIN_API DWORD WINAPI GetCurrentThreadId(void);
@@ -247,7 +245,7 @@ SIMWIN_API int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
 SIMWIN_API BOOL WINAPI IsWindow(HWND window);
 SIMWIN_API HWND WINAPI GetParent(HWND window);
 SIMWIN_API LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-SIMWIN_API LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT flags, UINT timeoutMs, PDWORD_PTR result);
+SIMWIN_API LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                                              UINT timeoutMs, PDWORD_PTR result);
 SIMWIN_API int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 }

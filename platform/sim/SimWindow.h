@@ -18,8 +18,8 @@ namespace sim {
 
 class SimWindow {
  public:
-  SimWindow(HWND handle, std::shared_ptr<SimProcess> process, std::string className, std::string text,
-            HWND parent, WindowProc proc);
+  SimWindow(HWND handle, std::shared_ptr<SimProcess> process, std::string className, std::string text, HWND parent,
+            WindowProc proc);
   SimWindow(const SimWindow&) = delete;
   SimWindow& operator=(const SimWindow&) = delete;
 

@@ -44,9 +44,7 @@ class TreeView {
   static std::uint32_t ToKey(HTREEITEM item) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(item));
   }
-  static HTREEITEM ToHandle(std::uint32_t key) {
-    return reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(key));
-  }
+  static HTREEITEM ToHandle(std::uint32_t key) { return reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(key)); }
   const Item* Find(std::uint32_t key) const;
   Item* Find(std::uint32_t key);
   // The first / last child of `parent`; 0 stands for the top level.

@@ -111,8 +111,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return result;
 }
 
-LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
-                                   UINT timeoutMs, PDWORD_PTR result) {
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+                                   PDWORD_PTR result) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   LRESULT answer = 0;
   if (Messenger::Send(window, message, wParam, lParam, deadline, (flags & SMTO_ABORTIFHUNG) != 0, &answer) !=

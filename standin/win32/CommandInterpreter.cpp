@@ -38,13 +38,15 @@ std::string CommandInterpreter::Execute(const std::string& line) {
   if (command == "comment")
     return Reply(window_.SetComment(a, b, c));
   if (command == "rank")
-    return CommandNumber(c, 0xFFFF, &number) ? Reply(window_.SetRank(a, b, std::uint16_t(number))) : Reply("bad rank id " + c);
+    return CommandNumber(c, 0xFFFF, &number) ? Reply(window_.SetRank(a, b, std::uint16_t(number)))
+                                             : Reply("bad rank id " + c);
   if (command == "pronunciation")
     return Reply(window_.SetPronunciation(a, b));
   if (command == "suffix")
     return Reply(window_.SetSuffix(a, b));
   if (command == "icon")
-    return CommandNumber(b, 0x7FFFFFFF, &number) ? Reply(window_.SetIcon(a, int(number))) : Reply("bad image index " + b);
+    return CommandNumber(b, 0x7FFFFFFF, &number) ? Reply(window_.SetIcon(a, int(number)))
+                                                 : Reply("bad image index " + b);
   if (command == "rename")
     return Reply(window_.Rename(a, b));
   if (command == "remove")

@@ -60,8 +60,8 @@ void StandinWindow::CreateControls() {
   child("Button", "&Mute Sound", BS_AUTOCHECKBOX, 4, 100);
   child("Button", "Mute Microphone/Binds", BS_AUTOCHECKBOX, 5, 160);
   child("Static", "Channels:", 0, 6, 80);
-  tree_ = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_SHOWSELALWAYS, 8, 200,
-                          280, 360, dialog_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  tree_ = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_SHOWSELALWAYS, 8, 200, 280,
+                          360, dialog_, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 INT_PTR CALLBACK StandinWindow::DialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
@@ -131,8 +131,7 @@ bool StandinWindow::IsChannel(const std::string& name) const {
 
 void StandinWindow::Show(Item& item) {
   item.record = records_.New(item.entry);
-  item.handle = Insert(ParentHandle(item.parent), item.entry,
-                       IconOf(item.entry, item.KindIcon()), item.record);
+  item.handle = Insert(ParentHandle(item.parent), item.entry, IconOf(item.entry, item.KindIcon()), item.record);
 }
 
 void StandinWindow::ShowChildren(const std::string& parent) {

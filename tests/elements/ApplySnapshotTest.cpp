@@ -28,7 +28,8 @@ TEST_F(SnapshotPass, FirstApply_GoesOnlineThenCreatesParentsBeforeChildren) {
 TEST_F(SnapshotPass, Walk_VisitsTheTreeInPreOrderAndPastChildrenSkipsTheSubtree) {
   Apply();
   std::vector<std::string> walk;
-  for (VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext()) walk.push_back(e->GetName());
+  for (VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext())
+    walk.push_back(e->GetName());
   EXPECT_THAT(walk, ElementsAre("Server", "A", "ann", "Sub", "xena", "B", "sam"));
   EXPECT_EQ(Element(2)->WalkPastChildren(), Element(3));
   EXPECT_EQ(Element(40)->WalkNext(), Element(3));
@@ -234,7 +235,8 @@ class FindTest : public ElementFixture {
   void SetUp() override {
     ElementFixture::SetUp();
     host.parseFilter = [this](const char* query) -> FilterHandle {
-      if (std::string(query) == "!") return 0;
+      if (std::string(query) == "!")
+        return 0;
       queries.emplace_back(query);
       return queries.size();
     };

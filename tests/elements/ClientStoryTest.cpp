@@ -32,7 +32,8 @@ standin::Channel Channel(const std::string& name, std::initializer_list<std::str
                          std::vector<standin::Channel> channels = {}) {
   standin::Channel channel;
   channel.entry = Entry(name);
-  for (const std::string& user : users) channel.users.push_back(Entry(user));
+  for (const std::string& user : users)
+    channel.users.push_back(Entry(user));
   channel.channels = std::move(channels);
   return channel;
 }
@@ -77,7 +78,8 @@ const std::vector<std::string> kStoryArrival =
 std::vector<std::string> TreeViewCommands(HWND window) {
   std::vector<std::string> commands;
   for (const sim::CallRecord& record : sim::TakeRecords()) {
-    if (record.call != sim::Call::SendMessage || record.window != window) continue;
+    if (record.call != sim::Call::SendMessage || record.window != window)
+      continue;
     if (record.message == TVM_SELECTITEM)
       commands.push_back("select " + std::to_string(record.wParam) + " " + std::to_string(record.lParam));
     else if (record.message == WM_KEYDOWN || record.message == WM_KEYUP)
@@ -99,7 +101,8 @@ class ClientStory : public ModuleFixture {
     ModuleFixture::SetUp();
     host->onFire = [this](const RecordingHost::FiredEvent& event) {
       events.push_back(Describe(event));
-      if (onEvent) onEvent(event);
+      if (onEvent)
+        onEvent(event);
       return 0;
     };
   }
@@ -127,7 +130,8 @@ class ClientStory : public ModuleFixture {
   // The element of `instance`'s tree with that name.
   static VentriloElement* Named(const VentriloInstance* instance, const std::string& name) {
     for (VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext()) {
-      if (e->GetName() == name) return e;
+      if (e->GetName() == name)
+        return e;
     }
     return nullptr;
   }
@@ -142,13 +146,15 @@ class ClientStory : public ModuleFixture {
   // Checks on the way that the context's script type is the element's own.
   static std::string Describe(const RecordingHost::FiredEvent& event) {
     const VentriloElement* element = VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data));
-    if (!element) return event.name + " <gone>";
+    if (!element)
+      return event.name + " <gone>";
     std::string kind = element->GetTypeName();
     std::string scriptType = "ventrilo" + kind;
     std::transform(scriptType.begin(), scriptType.end(), scriptType.begin(), ::tolower);
     EXPECT_EQ(event.typeName, scriptType) << event.name;
     std::string text = event.name.substr(event.name.rfind(".On") + 3);
-    if (!event.args.empty()) text += "(" + event.args[0] + ")";
+    if (!event.args.empty())
+      text += "(" + event.args[0] + ")";
     return text + " " + kind + ":" + element->GetName();
   }
 
@@ -205,11 +211,10 @@ TEST_F(ClientStory, Leaving_IsPrunedAfterTheArrivalsAndAChannelGoesTopDown) {
   EXPECT_EQ(Pulse(), Concat(Arrival("User:Neo"), {"LeavingInstance User:Sam", "LeavingParent User:Sam"}));
 
   client.Remove("Alpha");
-  EXPECT_THAT(Pulse(),
-              ElementsAre("LeavingInstance Channel:Alpha", "LeavingInstance User:Ann", "LeavingParent User:Ann",
-                          "LeavingInstance Channel:Deep", "LeavingInstance User:Neo", "LeavingParent User:Neo",
-                          "LeavingInstance User:Xena", "LeavingParent User:Xena", "LeavingParent Channel:Deep",
-                          "LeavingParent Channel:Alpha"));
+  EXPECT_THAT(Pulse(), ElementsAre("LeavingInstance Channel:Alpha", "LeavingInstance User:Ann",
+                                   "LeavingParent User:Ann", "LeavingInstance Channel:Deep", "LeavingInstance User:Neo",
+                                   "LeavingParent User:Neo", "LeavingInstance User:Xena", "LeavingParent User:Xena",
+                                   "LeavingParent Channel:Deep", "LeavingParent Channel:Alpha"));
   EXPECT_EQ(instance->GetMe(), nullptr);
   EXPECT_THAT(Children(Named(instance, "Lobby")), IsEmpty());
 }
@@ -220,7 +225,8 @@ TEST_F(ClientStory, AttributeChanges_RaiseOneEventEachWithTheNewValueInPlace) {
   VentriloElement* sam = Named(instance, "Sam");
   std::vector<std::uint32_t> flagsSeen;
   onEvent = [&](const RecordingHost::FiredEvent& event) {
-    if (event.name == "Ventrilo.OnFlagsChanged") flagsSeen.push_back(sam->GetFlags());
+    if (event.name == "Ventrilo.OnFlagsChanged")
+      flagsSeen.push_back(sam->GetFlags());
   };
 
   client.SetFlags("Sam", "A");
@@ -306,17 +312,18 @@ TEST_F(ClientStory, MoveWithRenameThenALeaveThenClosing_RaiseEveryEventInOrder) 
   // Every element leaves with its parent still in place.
   std::vector<std::string> parents;
   onEvent = [&](const RecordingHost::FiredEvent& event) {
-    if (event.name != "Ventrilo.OnLeavingInstance") return;
+    if (event.name != "Ventrilo.OnLeavingInstance")
+      return;
     const VentriloElement* parent =
         VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data))->GetParent();
     parents.push_back(parent ? std::string(parent->GetTypeName()) + ":" + parent->GetName() : "none");
   };
   client->Exit();
-  EXPECT_THAT(Pulse(), ElementsAre("InstanceClosed Instance:", "LeavingInstance Server:Lobby",
-                                   "LeavingInstance Channel:Alpha", "LeavingInstance User:Ann", "LeavingParent User:Ann",
-                                   "LeavingInstance User:Bo", "LeavingParent User:Bo", "LeavingInstance Channel:Deep",
-                                   "LeavingParent Channel:Deep", "LeavingParent Channel:Alpha",
-                                   "LeavingParent Server:Lobby"));
+  EXPECT_THAT(Pulse(),
+              ElementsAre("InstanceClosed Instance:", "LeavingInstance Server:Lobby", "LeavingInstance Channel:Alpha",
+                          "LeavingInstance User:Ann", "LeavingParent User:Ann", "LeavingInstance User:Bo",
+                          "LeavingParent User:Bo", "LeavingInstance Channel:Deep", "LeavingParent Channel:Deep",
+                          "LeavingParent Channel:Alpha", "LeavingParent Server:Lobby"));
   EXPECT_THAT(parents, ElementsAre("Instance:", "Server:Lobby", "Channel:Alpha", "Channel:Alpha", "Channel:Alpha"));
   const auto opened = host->FiredNamed("Ventrilo.OnInstanceOpened");
   const auto closed = host->FiredNamed("Ventrilo.OnInstanceClosed");

@@ -103,8 +103,10 @@ TEST_F(ChangeDetection, Changes_RaiseInFixedOrderWithTheNewValueAlreadyStored) {
   std::vector<std::string> values;
   onEvent = [&](const RecordingHost::FiredEvent& event) {
     const VentriloElement* bob = Element(10);
-    if (event.name == "Ventrilo.OnFlagsChanged") values.push_back(std::to_string(bob->GetFlags()));
-    if (event.name == "Ventrilo.OnIconChanged") values.push_back(bob->GetIconName());
+    if (event.name == "Ventrilo.OnFlagsChanged")
+      values.push_back(std::to_string(bob->GetFlags()));
+    if (event.name == "Ventrilo.OnIconChanged")
+      values.push_back(bob->GetIconName());
   };
   EXPECT_THAT(Apply(), ElementsAre("IconChanged(2) bob", "NameChanged Bob", "PronunciationChanged Bob",
                                    "CommentChanged Bob", "CommentURLChanged Bob", "RankIDChanged Bob",
@@ -190,7 +192,8 @@ TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownEachOnceAndStillLinked) {
   // Where each leaving element finds itself: its parent, and among its siblings.
   std::vector<std::string> places;
   onEvent = [&](const RecordingHost::FiredEvent& event) {
-    if (event.name != "Ventrilo.OnLeavingInstance") return;
+    if (event.name != "Ventrilo.OnLeavingInstance")
+      return;
     const VentriloElement* element = VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data));
     const VentriloElement* parent = element->GetParent();
     const std::vector<std::string> siblings = parent ? Children(parent) : std::vector<std::string>{};
@@ -205,7 +208,8 @@ TEST_F(ChildChain, Destroy_RaisesLeavingEventsTopDownEachOnceAndStillLinked) {
   Element(6)->Destroy();
   EXPECT_THAT(places, ElementsAre("A in Server", "ann in A", "bea in A", "Sub in A", "B in Server"));
   EXPECT_THAT(Children(Element(1)), IsEmpty());
-  for (std::uint32_t key : {2u, 3u, 4u, 5u, 6u}) EXPECT_EQ(Element(key), nullptr);
+  for (std::uint32_t key : {2u, 3u, 4u, 5u, 6u})
+    EXPECT_EQ(Element(key), nullptr);
 }
 
 TEST(ElementID, GrowsAcrossInstancesAndIsNeverResolvedAfterDeath) {

@@ -26,7 +26,8 @@ class ElementFixture : public testing::Test {
     hosted = std::make_unique<HostedElements>(&host);
     host.onFire = [this](const RecordingHost::FiredEvent& event) {
       log.push_back(Describe(event));
-      if (onEvent) onEvent(event);
+      if (onEvent)
+        onEvent(event);
       return 0;
     };
     instance = new VentriloInstance(NextElementID(), nullptr, &client);
@@ -64,7 +65,8 @@ class ElementFixture : public testing::Test {
 
   std::string Describe(const RecordingHost::FiredEvent& event) const {
     std::string text = event.name.substr(event.name.rfind(".On") + 3);
-    if (!event.args.empty()) text += "(" + event.args[0] + ")";
+    if (!event.args.empty())
+      text += "(" + event.args[0] + ")";
     const VentriloElement* element = VentriloElement::FromID(static_cast<std::uint32_t>(event.context.Data));
     const std::string name = !element ? "<gone>" : element == instance ? "instance" : element->GetName();
     return name.empty() ? text : text + " " + name;

@@ -42,7 +42,8 @@ TEST_F(HandlersMidPass, ScriptsThatReadWalkWriteAndSelect_RunThroughEveryKindOfP
     element->SetMetadata("last", event.name);
     EXPECT_EQ(*element->GetMetadata("last"), event.name);
     std::size_t depth = 0;
-    for (const VentriloElement* up = element; up; up = up->GetParent()) ++depth;
+    for (const VentriloElement* up = element; up; up = up->GetParent())
+      ++depth;
     EXPECT_LE(depth, 5u);
     std::size_t walked = 0;
     for (const VentriloElement* e = instance->GetFirstChild(); e; e = e->WalkNext()) {
@@ -74,7 +75,8 @@ TEST_F(HandlersMidPass, ScriptsThatReadWalkWriteAndSelect_RunThroughEveryKindOfP
   onEvent = nullptr;
   EXPECT_GT(handled, 40);
   kept.erase(instance->GetID());
-  for (std::uint32_t id : kept) EXPECT_EQ(VentriloElement::FromID(id), nullptr);
+  for (std::uint32_t id : kept)
+    EXPECT_EQ(VentriloElement::FromID(id), nullptr);
   EXPECT_EQ(*instance->GetMetadata("last"), "Ventrilo.OnOffline");
 }
 

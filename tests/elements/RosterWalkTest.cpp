@@ -43,7 +43,8 @@ struct Node {
 
   bool Contains(const Node* other) const {
     for (; other; other = other->parent) {
-      if (other == this) return true;
+      if (other == this)
+        return true;
     }
     return false;
   }
@@ -58,8 +59,10 @@ class RosterWalk : public ModuleFixture {
     ASSERT_TRUE(GetVentriloLocator(&locator));
     host->onFire = [this](const RecordingHost::FiredEvent& event) { return Observe(event); };
     root.name = "";
-    for (int i = 0; i < 3; ++i) Add(&root, true);
-    for (int i = 0; i < 8; ++i) Add(AnyPlace(), false);
+    for (int i = 0; i < 3; ++i)
+      Add(&root, true);
+    for (int i = 0; i < 8; ++i)
+      Add(AnyPlace(), false);
     localUser = Any(false)->name;
     Start();
   }
@@ -98,7 +101,8 @@ class RosterWalk : public ModuleFixture {
 
   void Collect(Node* node, std::vector<Node*>* all) {
     all->push_back(node);
-    for (const auto& child : node->children) Collect(child.get(), all);
+    for (const auto& child : node->children)
+      Collect(child.get(), all);
   }
 
   std::vector<Node*> Nodes(bool channels) {
@@ -111,7 +115,8 @@ class RosterWalk : public ModuleFixture {
   // A random user or channel, null when there is none.
   Node* Any(bool channel) {
     const std::vector<Node*> nodes = Nodes(channel);
-    if (nodes.empty()) return nullptr;
+    if (nodes.empty())
+      return nullptr;
     return nodes[std::uniform_int_distribution<std::size_t>(0, nodes.size() - 1)(random)];
   }
   // A random place for a user or channel: the server or a channel.
@@ -157,11 +162,15 @@ class RosterWalk : public ModuleFixture {
     const int roll = std::uniform_int_distribution<int>(0, 99)(random);
     const bool coin = std::uniform_int_distribution<int>(0, 1)(random) == 0;
     if (roll < 20) {
-      if (users < (coin ? 10u : 20u)) Join(AnyPlace());
-      else Leave(Any(false));
+      if (users < (coin ? 10u : 20u))
+        Join(AnyPlace());
+      else
+        Leave(Any(false));
     } else if (roll < 36) {
-      if (users > 4) Leave(Any(false));
-      else Join(AnyPlace());
+      if (users > 4)
+        Leave(Any(false));
+      else
+        Join(AnyPlace());
     } else if (roll < 56) {
       Move(coin || channels == 0 ? Any(false) : Any(true));
     } else if (roll < 76) {
@@ -174,7 +183,8 @@ class RosterWalk : public ModuleFixture {
         client->AddChannel(channel->parent->name, shown);
       }
     } else if (roll < 86) {
-      if (channels > 2) Leave(Any(true));
+      if (channels > 2)
+        Leave(Any(true));
     } else if (roll < 92) {
       client->Select(Any(coin || channels == 0 ? false : true)->name);
     } else if (roll < 97) {
@@ -193,14 +203,16 @@ class RosterWalk : public ModuleFixture {
 
   // The local user never leaves, nor does a channel holding it.
   void Leave(Node* node) {
-    if (node->Contains(Find(localUser))) return;
+    if (node->Contains(Find(localUser)))
+      return;
     client->Remove(node->name);
     Take(node);
   }
 
   void Move(Node* node) {
     Node* target = AnyPlace();
-    if (node->parent == target || node->Contains(target)) return;
+    if (node->parent == target || node->Contains(target))
+      return;
     client->Move(node->name, target->name);
     std::unique_ptr<Node> moved = Take(node);
     moved->parent = target;
@@ -260,17 +272,23 @@ class RosterWalk : public ModuleFixture {
   // True when the pass left everything as it must be; reports the first fault.
   bool Sound() {
     VentriloInstance* instance = VentriloInstance::First();
-    if (!instance || instance->GetNextInstance()) return ADD_FAILURE() << "one instance expected", false;
-    if (!instance->CheckTree()) return ADD_FAILURE() << "the tree checker failed", false;
-    if (!faults.empty()) return ADD_FAILURE() << faults.front(), false;
+    if (!instance || instance->GetNextInstance())
+      return ADD_FAILURE() << "one instance expected", false;
+    if (!instance->CheckTree())
+      return ADD_FAILURE() << "the tree checker failed", false;
+    if (!faults.empty())
+      return ADD_FAILURE() << faults.front(), false;
     if (alive.size() + 1 != VentriloElement::LiveCount())
       return ADD_FAILURE() << alive.size() << " elements arrived and did not leave, but "
                            << VentriloElement::LiveCount() - 1 << " are alive",
              false;
-    if (!instance->IsOnline()) return true;
-    if (Shown(instance) != Expected()) return ADD_FAILURE() << "the tree does not show the client's roster", false;
+    if (!instance->IsOnline())
+      return true;
+    if (Shown(instance) != Expected())
+      return ADD_FAILURE() << "the tree does not show the client's roster", false;
     const VentriloElement* me = instance->GetMe();
-    if (!me || me->GetName() != localUser) return ADD_FAILURE() << "Me is not the local user " << localUser, false;
+    if (!me || me->GetName() != localUser)
+      return ADD_FAILURE() << "Me is not the local user " << localUser, false;
     return true;
   }
 
@@ -282,16 +300,20 @@ class RosterWalk : public ModuleFixture {
     if (!element) {
       faults.push_back(event.name + " for an element that does not resolve");
     } else if (event.name == "Ventrilo.OnJoinedInstance") {
-      if (!alive.insert(id).second) faults.push_back("arrived twice: " + element->GetName());
+      if (!alive.insert(id).second)
+        faults.push_back("arrived twice: " + element->GetName());
     } else if (event.name == "Ventrilo.OnLeavingInstance") {
-      if (alive.erase(id) != 1) faults.push_back("left twice: " + element->GetName());
+      if (alive.erase(id) != 1)
+        faults.push_back("left twice: " + element->GetName());
       const VentriloElement* parent = element->GetParent();
       bool listed = false;
       for (const VentriloElement* child = parent ? parent->GetFirstChild() : nullptr; child; child = child->GetNext())
         listed = listed || child == element;
-      if (!listed) faults.push_back("left without its place: " + element->GetName());
+      if (!listed)
+        faults.push_back("left without its place: " + element->GetName());
     }
-    if (std::uniform_int_distribution<int>(0, 49)(random) == 0) throw std::runtime_error("a script failed");
+    if (std::uniform_int_distribution<int>(0, 49)(random) == 0)
+      throw std::runtime_error("a script failed");
     return 0;
   }
 
@@ -314,7 +336,8 @@ TEST_F(RosterWalk, EveryPassLeavesASoundTreeShowingTheRoster) {
   // One to six changes a pass, as a client changes between two captures.
   std::uniform_int_distribution<int> changes(1, 6);
   for (unsigned long step = 0; step < steps;) {
-    for (int n = changes(random); n > 0 && step < steps; --n, ++step) Step();
+    for (int n = changes(random); n > 0 && step < steps; --n, ++step)
+      Step();
     Pass();
     ASSERT_TRUE(Sound()) << "after step " << step << " (pass " << passes << ")";
   }

@@ -82,12 +82,12 @@ struct Moment {
 
 // The element events a fault may cause, counted over all its cycles.
 struct Events {
-  int joins = 0;     // "Ventrilo.OnJoinedInstance"
-  int leaves = 0;    // "Ventrilo.OnLeavingInstance"
-  int moves = 0;     // "Ventrilo.OnJoinedParent" of elements that were there before
-  int online = 0;    // "Ventrilo.OnOnline"
-  int offline = 0;   // "Ventrilo.OnOffline"
-  int closed = 0;    // "Ventrilo.OnInstanceClosed"
+  int joins = 0;    // "Ventrilo.OnJoinedInstance"
+  int leaves = 0;   // "Ventrilo.OnLeavingInstance"
+  int moves = 0;    // "Ventrilo.OnJoinedParent" of elements that were there before
+  int online = 0;   // "Ventrilo.OnOnline"
+  int offline = 0;  // "Ventrilo.OnOffline"
+  int closed = 0;   // "Ventrilo.OnInstanceClosed"
   bool operator==(const Events&) const = default;
 };
 
@@ -348,6 +348,8 @@ const Moment kBetweenCycles{};
 constexpr UINT kItem = TVM_GETITEMA;
 constexpr UINT kNext = TVM_GETNEXTITEM;
 
+// One fault a row, as a table reads best.
+// clang-format off
 const FaultCase kFaults[] = {
     // ---- the client changes its tree under the walk
     {"user deleted between its two requests", false, {kItem, 8}, [](auto& f) { Remove(f, "Bea"); }, nullptr, 0,
@@ -457,6 +459,7 @@ const FaultCase kFaults[] = {
      },
      nullptr, 0, {.joins = 1, .leaves = 1}, 0},
 };
+// clang-format on
 
 TEST_P(FaultMatrix, KeepsTheTreeTrueWithoutChurn) { Run(GetParam()); }
 
@@ -498,7 +501,6 @@ TEST_F(ShutdownWhileHung, TheLateAnswerLandsInTheAbandonedBuffers) {
   EXPECT_EQ(static_cast<std::uint32_t>(static_cast<LPARAM>(late.lParam)), client->Record("Bea"))
       << "answered late, into memory still committed";
 }
-
 
 // With the polling thread: Shutdown returns while a client hangs (the
 // thread's request ends at its bound), every client is let go of, and the

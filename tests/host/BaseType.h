@@ -8,8 +8,8 @@ class BaseType : public QSTypeDefinition {
  public:
   explicit BaseType(QSTypeDefinition* stringType);
 
-  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
-                         const char* const* arguments, ObjectRef* out) override;
+  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount, const char* const* arguments,
+                         ObjectRef* out) override;
   bool CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                           const char* const* arguments) override;
 

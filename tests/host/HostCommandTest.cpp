@@ -17,8 +17,7 @@ class HostCommand : public testing::Test {
   // further options.
   CommandResult Host(const std::string& script, const std::string& options) {
     std::ofstream(scriptPath_) << script;
-    return CommandResult::Of(std::string(HOST_EXECUTABLE) + " --desktop none --script " + scriptPath_ + " " +
-                             options);
+    return CommandResult::Of(std::string(HOST_EXECUTABLE) + " --desktop none --script " + scriptPath_ + " " + options);
   }
 
   void TearDown() override { std::remove(scriptPath_.c_str()); }
@@ -132,10 +131,13 @@ TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
                 "fake module initialised",
                 "the fake",
                 "queued\tthe fake\tfirst\t7",
-                "error in a handler of Fake.OnQueued: " + scriptPath_ + ":3: handler failed\n"
+                "error in a handler of Fake.OnQueued: " + scriptPath_ +
+                    ":3: handler failed\n"
                     "stack traceback:\n"
                     "\t[C]: in function 'error'\n"
-                    "\t" + scriptPath_ + ":3: in function <" + scriptPath_ + ":3>\n"
+                    "\t" +
+                    scriptPath_ + ":3: in function <" + scriptPath_ +
+                    ":3>\n"
                     "\t[C]: in ?",
                 "queued\tthe fake\tsecond\tnil",
                 "stopping",

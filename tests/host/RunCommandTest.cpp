@@ -7,10 +7,11 @@
 namespace {
 
 const char* const kEvents[] = {
-    "LeavingParent",   "JoinedParent",      "DisplayTextChanged", "PronunciationChanged", "NameChanged",
-    "CommentChanged",  "CommentURLChanged", "RankChanged",        "RankIDChanged",        "FlagsChanged",
-    "IconChanged",     "Online",            "Offline",            "LeavingInstance",      "JoinedInstance",
-    "InstanceOpened",  "InstanceClosed",
+    "LeavingParent",  "JoinedParent",    "DisplayTextChanged", "PronunciationChanged",
+    "NameChanged",    "CommentChanged",  "CommentURLChanged",  "RankChanged",
+    "RankIDChanged",  "FlagsChanged",    "IconChanged",        "Online",
+    "Offline",        "LeavingInstance", "JoinedInstance",     "InstanceOpened",
+    "InstanceClosed",
 };
 
 }  // namespace
@@ -30,7 +31,7 @@ TEST(RunCommand, ShortDemoShowsEveryEventAndTheRoster) {
 
 TEST(RunCommand, EchoOptionSwitchesTheModulesEcho) {
   CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --echo --seconds 1 --script " SOURCE_DIR
-                                           "/examples/roster.lua");
+                                                                          "/examples/roster.lua");
   ASSERT_EQ(0, result.exitCode) << result.output;
   EXPECT_TRUE(result.Contains("[Ventrilo.OnInstanceOpened] Context(type)=ventriloinstance Context.ID="));
   EXPECT_TRUE(result.Contains("[Ventrilo.OnJoinedInstance] Context(type)=ventrilouser Context.ID="));

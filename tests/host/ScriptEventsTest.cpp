@@ -5,16 +5,17 @@ class EventHandlers : public ThingFixture {
  protected:
   int Fire(std::uintptr_t thingId, std::vector<const char*> arguments = {}) {
     ObjectRef context = thing.Ref(thingId);
-    return host.FireEvent(event, 0, static_cast<int>(arguments.size()),
-                          arguments.empty() ? nullptr : arguments.data(), &context);
+    return host.FireEvent(event, 0, static_cast<int>(arguments.size()), arguments.empty() ? nullptr : arguments.data(),
+                          &context);
   }
 
   int event = host.DeclareEvent("Test.OnThing");
 };
 
 TEST_F(EventHandlers, HandlerGetsTheContextAndTheArguments) {
-  ASSERT_TRUE(Run("on('Test.OnThing', function(ctx, a, b, ...) "
-                  "print(ctx.Name, a, math.type(a), b, select('#', ...)) end)"));
+  ASSERT_TRUE(
+      Run("on('Test.OnThing', function(ctx, a, b, ...) "
+          "print(ctx.Name, a, math.type(a), b, select('#', ...)) end)"));
   EXPECT_EQ(1, Fire(2, {"-1", "x", "0x10"}));
   EXPECT_EQ("beta\t-1\tinteger\tx\t1", output.back());
   EXPECT_EQ(1, Fire(3));
@@ -22,9 +23,10 @@ TEST_F(EventHandlers, HandlerGetsTheContextAndTheArguments) {
 }
 
 TEST_F(EventHandlers, HandlersRunInOrderAndAFailingOneIsReported) {
-  ASSERT_TRUE(Run("on('Test.OnThing', function() print('first') end)\n"
-                  "on('Test.OnThing', function(ctx) error('boom ' .. ctx.Name) end)\n"
-                  "on('Test.OnThing', function() print('third') end)"));
+  ASSERT_TRUE(
+      Run("on('Test.OnThing', function() print('first') end)\n"
+          "on('Test.OnThing', function(ctx) error('boom ' .. ctx.Name) end)\n"
+          "on('Test.OnThing', function() print('third') end)"));
   EXPECT_EQ(2, Fire(1));
   EXPECT_EQ((std::vector<std::string>{"first", "third"}), output);
   EXPECT_EQ("error in a handler of Test.OnThing: test:2: boom alpha", LastError());
@@ -32,11 +34,12 @@ TEST_F(EventHandlers, HandlersRunInOrderAndAFailingOneIsReported) {
 }
 
 TEST_F(EventHandlers, ChangesDuringADispatchApplyFromTheNextEvent) {
-  ASSERT_TRUE(Run("function later() print('later') end\n"
-                  "function second() print('second') end\n"
-                  "on('Test.OnThing', function() print('first'); off('Test.OnThing', second);"
-                  "  on('Test.OnThing', later) end)\n"
-                  "on('Test.OnThing', second)"));
+  ASSERT_TRUE(
+      Run("function later() print('later') end\n"
+          "function second() print('second') end\n"
+          "on('Test.OnThing', function() print('first'); off('Test.OnThing', second);"
+          "  on('Test.OnThing', later) end)\n"
+          "on('Test.OnThing', second)"));
   EXPECT_EQ(1, Fire(1));
   EXPECT_EQ((std::vector<std::string>{"first"}), output);
   output.clear();
@@ -45,8 +48,9 @@ TEST_F(EventHandlers, ChangesDuringADispatchApplyFromTheNextEvent) {
 }
 
 TEST_F(EventHandlers, OffDetachesOneAttachment) {
-  ASSERT_TRUE(Run("function h() print('h') end\n"
-                  "on('Test.OnThing', h); on('Test.OnThing', h)"));
+  ASSERT_TRUE(
+      Run("function h() print('h') end\n"
+          "on('Test.OnThing', h); on('Test.OnThing', h)"));
   EXPECT_EQ("true\tfalse", Print("off('Test.OnThing', h), off('Test.OnThing', print)"));
   EXPECT_EQ(1, Fire(1));
 }
@@ -70,9 +74,10 @@ TEST_F(EventHandlers, EventWithoutHandlersOrWithABadIdRunsNothing) {
 }
 
 TEST_F(EventHandlers, HostEventsRunWithoutContextAndNothingRunsAfterStop) {
-  ASSERT_TRUE(Run("on('Host.OnPulse', function(ctx) print('pulse', ctx) end)\n"
-                  "on('Host.OnStop', function() print('stop') end)\n"
-                  "on('Test.OnThing', function() print('thing') end)"));
+  ASSERT_TRUE(
+      Run("on('Host.OnPulse', function(ctx) print('pulse', ctx) end)\n"
+          "on('Host.OnStop', function() print('stop') end)\n"
+          "on('Test.OnThing', function() print('thing') end)"));
   host.NotifyPulse();
   host.NotifyStop();
   EXPECT_EQ(0, Fire(1));

@@ -39,7 +39,9 @@ TEST_F(ConsoleOutput, ModuleLinesAreFormattedAndSplit) {
             output);
 }
 
-TEST_F(ConsoleOutput, PrintJoinsValuesWithTabs) { EXPECT_EQ("1\tx\tnil\ttrue\tgamma", Print("1, 'x', nil, true, Things[3]")); }
+TEST_F(ConsoleOutput, PrintJoinsValuesWithTabs) {
+  EXPECT_EQ("1\tx\tnil\ttrue\tgamma", Print("1, 'x', nil, true, Things[3]"));
+}
 
 TEST_F(ConsoleOutput, LinesFromThePollingThreadStayWhole) {
   constexpr int kLines = 200;

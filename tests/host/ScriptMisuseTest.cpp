@@ -17,7 +17,8 @@ const Misuse kMisuses[] = {
     {"Things:Join()", "script error: test:1: attempt to call a nil value (method 'Join')"},
     // A member reads with arguments only through the call of the object, and a
     // method only with ':'.
-    {"print(Things.GetMetadata, Things('Poke'))", "script error: test:1: 'Poke' is a method of thing; call it as obj:Poke(...)"},
+    {"print(Things.GetMetadata, Things('Poke'))",
+     "script error: test:1: 'Poke' is a method of thing; call it as obj:Poke(...)"},
     {"Things:Find('Count == 0')", "script error: test:1: attempt to call a nil value (method 'Find')"},
     // Writing stays an error naming the field, known or not.
     {"Things.Bogus = 1", "script error: test:1: cannot set 'Bogus': thing objects are read-only"},

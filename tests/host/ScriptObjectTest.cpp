@@ -57,9 +57,8 @@ TEST_F(ObjectMethods, ArgumentErrorsNameTheArgument) {
 
 TEST_F(ObjectMethods, DotInsteadOfColonGetsAHint) {
   EXPECT_FALSE(Run("Things.Poke('a')"));
-  EXPECT_EQ(
-      "script error: test:1: bad argument #1 to 'Poke' (object expected, got string; call it as obj:Poke(...))",
-      LastError());
+  EXPECT_EQ("script error: test:1: bad argument #1 to 'Poke' (object expected, got string; call it as obj:Poke(...))",
+            LastError());
   EXPECT_TRUE(thing.pokes.empty());
 }
 

@@ -35,7 +35,8 @@ TEST_F(Queries, TextThatIsNoExpressionGivesNoQuery) {
 
 TEST_F(Queries, MembersThatTakeArgumentsAndGlobalsAreAtHand) {
   thing.things[2].metadata["tag"] = "x";
-  FilterHandle filter = host.ParseFilter("self('GetMetadata', 'tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
+  FilterHandle filter =
+      host.ParseFilter("self('GetMetadata', 'tag') == 'x' and Name:find('^b') ~= nil and Next == Things[3]");
   EXPECT_EQ(1, Match(filter, 2));
   EXPECT_EQ(0, Match(filter, 1));
   host.ReleaseFilter(filter);

@@ -44,8 +44,9 @@ class ScriptMembers : public ModuleScriptFixture {
   void SetUp() override {
     ModuleScriptFixture::SetUp();
     client = Start(Guild());
-    ASSERT_TRUE(Run("inst = Ventrilo.Instances; server = inst.Children; me = inst.Me; alpha = me.Parent\n"
-                    "zoe = inst('Find', 'Name == \"Zoe\"'); beta = inst('Find', 'Name == \"Beta\"')"));
+    ASSERT_TRUE(
+        Run("inst = Ventrilo.Instances; server = inst.Children; me = inst.Me; alpha = me.Parent\n"
+            "zoe = inst('Find', 'Name == \"Zoe\"'); beta = inst('Find', 'Name == \"Beta\"')"));
   }
 
   std::unique_ptr<standin::StandinClient> client;
@@ -67,14 +68,14 @@ TEST_F(ScriptMembers, TreeIsWalkedThroughElementMembers) {
   ASSERT_TRUE(Run("names = {} local e = server while e do names[#names + 1] = e.Name; e = e.WalkTree end"));
   EXPECT_EQ("Guild Hall,Alpha,Alice,Zoe,Beta,Adam,Beta Sub,Sam", Print("table.concat(names, ',')"));
   EXPECT_EQ("Beta\ttrue\tnil\ttrue\tSam", Print("alpha.Next.Name, alpha.Next.Previous == alpha, alpha.Previous, "
-                                               "server.Children == alpha, alpha.Next.Next.Name"));
+                                                "server.Children == alpha, alpha.Next.Next.Name"));
   EXPECT_EQ("true\ttrue\ttrue\ttrue", Print("me.Instance == inst, inst.Instance == inst, server.Parent == inst, "
                                             "Ventrilo[me.ID] == me"));
 }
 
 TEST_F(ScriptMembers, InstanceAndTopLevelObject) {
   EXPECT_EQ("\t4294967295\tnone\tnil\tnil\ttrue", Print("inst.Name, inst.IconID, inst.Icon, inst.PreviousInstance, "
-                                                       "inst.NextInstance, tostring(inst) == tostring(inst.ID)"));
+                                                        "inst.NextInstance, tostring(inst) == tostring(inst.ID)"));
   EXPECT_EQ("1\tnil\tnil", Print("Ventrilo, Ventrilo[0], Ventrilo[999999]"));
   EXPECT_EQ("Alpha\tAlice", Print("alpha, me"));
 }
@@ -99,7 +100,8 @@ TEST_F(ScriptMembers, MetadataStaysOnTheElement) {
   EXPECT_EQ("true\tv\tfalse", Print("me:SetMetadata('k', 'v'), me('GetMetadata', 'k'), zoe:SetMetadata('only')"));
   client->SetIcon("Alice", 3);
   Settle();
-  EXPECT_EQ("v\tnil\tnil", Print("Ventrilo.Instances.Me('GetMetadata', 'k'), me('GetMetadata', 'K'), zoe('GetMetadata', 'k')"));
+  EXPECT_EQ("v\tnil\tnil",
+            Print("Ventrilo.Instances.Me('GetMetadata', 'k'), me('GetMetadata', 'K'), zoe('GetMetadata', 'k')"));
   EXPECT_EQ("true\tnil\ttrue", Print("me:UnsetMetadata('k'), me('GetMetadata', 'k'), me:UnsetMetadata('k')"));
 }
 
@@ -136,17 +138,18 @@ class ScriptEvents : public ModuleScriptFixture {
     ModuleScriptFixture::SetUp();
     // One line per event: name|type|name|parent's name|arguments|Flags|IconID,
     // read inside the handler.
-    ASSERT_TRUE(Run("seen = {}\n"
-                    "for _, name in ipairs(events()) do\n"
-                    "  if name:match('^Ventrilo%.') then\n"
-                    "    on(name, function(ctx, ...)\n"
-                    "      seen[name] = true\n"
-                    "      local parent = ctx.Parent\n"
-                    "      print(table.concat({name, ctx.Type, ctx.Name, parent and parent.Name or '-',\n"
-                    "                          table.concat({...}, ','), ctx.Flags, ctx.IconID}, '|'))\n"
-                    "    end)\n"
-                    "  end\n"
-                    "end"));
+    ASSERT_TRUE(
+        Run("seen = {}\n"
+            "for _, name in ipairs(events()) do\n"
+            "  if name:match('^Ventrilo%.') then\n"
+            "    on(name, function(ctx, ...)\n"
+            "      seen[name] = true\n"
+            "      local parent = ctx.Parent\n"
+            "      print(table.concat({name, ctx.Type, ctx.Name, parent and parent.Name or '-',\n"
+            "                          table.concat({...}, ','), ctx.Flags, ctx.IconID}, '|'))\n"
+            "    end)\n"
+            "  end\n"
+            "end"));
   }
 };
 
@@ -207,15 +210,16 @@ TEST_F(ScriptEvents, FailingHandlerIsReportedAndTheNextPulseRuns) {
 using ScriptHandlers = ModuleScriptFixture;
 
 TEST_F(ScriptHandlers, HandlersWalkSelectAndKeepObjectsPastTheirLife) {
-  ASSERT_TRUE(Run("walked = 0\n"
-                  "on('Ventrilo.OnJoinedParent', function(ctx)\n"
-                  "  local e = ctx.Instance.Children\n"
-                  "  while e do walked = walked + 1; e = e.WalkTree end\n"
-                  "  if ctx.Name == 'Zoe' then ctx:Select() end\n"
-                  "end)\n"
-                  "on('Ventrilo.OnLeavingInstance', function(ctx)\n"
-                  "  if ctx.Type == 'User' then kept, keptID = ctx, ctx.ID end\n"
-                  "end)"));
+  ASSERT_TRUE(
+      Run("walked = 0\n"
+          "on('Ventrilo.OnJoinedParent', function(ctx)\n"
+          "  local e = ctx.Instance.Children\n"
+          "  while e do walked = walked + 1; e = e.WalkTree end\n"
+          "  if ctx.Name == 'Zoe' then ctx:Select() end\n"
+          "end)\n"
+          "on('Ventrilo.OnLeavingInstance', function(ctx)\n"
+          "  if ctx.Type == 'User' then kept, keptID = ctx, ctx.ID end\n"
+          "end)"));
   auto client = Start(Guild());
   EXPECT_EQ(client->Item("Zoe"), sim::TreeSelection(client->TreeView()));
   EXPECT_EQ("true", Print("walked > 0"));

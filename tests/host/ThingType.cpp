@@ -99,13 +99,12 @@ bool ThingType::ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferS
   return true;
 }
 
-int ThingType::UnknownMember(std::uintptr_t value, const char* name, int argumentCount,
-                             const char* const* arguments, ObjectRef* out) {
+int ThingType::UnknownMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
+                             ObjectRef* out) {
   return GetInheritance()->GetMember(value, name, argumentCount, arguments, out);
 }
 
-int ThingType::UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount,
-                             const char* const* arguments) {
+int ThingType::UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount, const char* const* arguments) {
   return GetInheritance()->CallMethod(value, name, argumentCount, arguments);
 }
 

@@ -24,15 +24,14 @@ class ThingType : public QSTypeDefinition {
   // `host` compiles the queries of Find; the built-in types come from it too.
   ThingType(ScriptHost* host, QSTypeDefinition* parent);
 
-  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
-                         const char* const* arguments, ObjectRef* out) override;
+  bool GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount, const char* const* arguments,
+                         ObjectRef* out) override;
   bool CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                           const char* const* arguments) override;
   bool ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) override;
   int UnknownMember(std::uintptr_t value, const char* name, int argumentCount, const char* const* arguments,
                     ObjectRef* out) override;
-  int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount,
-                    const char* const* arguments) override;
+  int UnknownMethod(std::uintptr_t& value, const char* name, int argumentCount, const char* const* arguments) override;
 
   ObjectRef Ref(std::uintptr_t id) { return {this, id}; }
 

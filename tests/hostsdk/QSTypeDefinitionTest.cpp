@@ -225,7 +225,6 @@ TEST(Defaults, ParseArgsJoinsWithSpacesAndCutsLongTexts) {
   EXPECT_EQ(type.parsed.substr(1499, 3), "x y");
 }
 
-
 // Slot 1 is how the host deletes a type and how the module deletes its own:
 // the whole object is destroyed through the base pointer, and its memory is
 // freed only when the flag asks for it (AddressSanitizer sees a missing or a

@@ -15,7 +15,6 @@ class CaptureTraffic : public ClientTest {
     tree_ = client_->TreeView();
   }
 
-
   std::uint32_t ItemBuffer() const { return Address(instance_->GetRemoteMemory()->GetItemBuffer()); }
   std::uint32_t TextBuffer() const { return Address(instance_->GetRemoteMemory()->GetTextBuffer()); }
   static std::uint32_t Address(const VentRemoteBuffer* buffer) {

@@ -72,8 +72,8 @@ std::uint32_t LibraryTest::MakeRecord(standin::StandinClient& client, const std:
   return address;
 }
 
-HTREEITEM LibraryTest::InsertItem(standin::StandinClient& client, HTREEITEM parent, const std::string& name,
-                                  int image, const std::string& text) {
+HTREEITEM LibraryTest::InsertItem(standin::StandinClient& client, HTREEITEM parent, const std::string& name, int image,
+                                  const std::string& text) {
   const sim::TreeItemData data{text.empty() ? name : text, image, MakeRecord(client, name)};
   HTREEITEM item = nullptr;
   sim::RunOnWindowThread(client.ProcessId(),

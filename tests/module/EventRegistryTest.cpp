@@ -39,12 +39,14 @@ const std::vector<EchoCase> kEchoCases = {
      "[Ventrilo.OnDisplayTextChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
     {ScriptEvent::PronunciationChanged, "ventrilouser",
      "[Ventrilo.OnPronunciationChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
-    {ScriptEvent::NameChanged, "ventriloserver", "[Ventrilo.OnNameChanged] Context(type)=ventriloserver Context.Name=\"Bob\""},
+    {ScriptEvent::NameChanged, "ventriloserver",
+     "[Ventrilo.OnNameChanged] Context(type)=ventriloserver Context.Name=\"Bob\""},
     {ScriptEvent::CommentChanged, "ventrilouser",
      "[Ventrilo.OnCommentChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
     {ScriptEvent::CommentURLChanged, "ventrilouser",
      "[Ventrilo.OnCommentURLChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
-    {ScriptEvent::RankChanged, "ventrilouser", "[Ventrilo.OnRankChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
+    {ScriptEvent::RankChanged, "ventrilouser",
+     "[Ventrilo.OnRankChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
     {ScriptEvent::RankIDChanged, "ventrilouser",
      "[Ventrilo.OnRankIDChanged] Context(type)=ventrilouser Context.Name=\"Bob\""},
     {ScriptEvent::FlagsChanged, "ventrilouser",
@@ -74,13 +76,23 @@ const std::vector<EchoCase> kEchoCases = {
 }  // namespace
 
 TEST_F(EventRaising, Declaration_AllSeventeenInOrder) {
-  const std::vector<std::string> expected = {
-      "Ventrilo.OnLeavingParent",      "Ventrilo.OnJoinedParent",     "Ventrilo.OnDisplayTextChanged",
-      "Ventrilo.OnPronunciationChanged", "Ventrilo.OnNameChanged",    "Ventrilo.OnCommentChanged",
-      "Ventrilo.OnCommentURLChanged",  "Ventrilo.OnRankChanged",      "Ventrilo.OnRankIDChanged",
-      "Ventrilo.OnFlagsChanged",       "Ventrilo.OnIconChanged",      "Ventrilo.OnOnline",
-      "Ventrilo.OnOffline",            "Ventrilo.OnLeavingInstance",  "Ventrilo.OnJoinedInstance",
-      "Ventrilo.OnInstanceOpened",     "Ventrilo.OnInstanceClosed"};
+  const std::vector<std::string> expected = {"Ventrilo.OnLeavingParent",
+                                             "Ventrilo.OnJoinedParent",
+                                             "Ventrilo.OnDisplayTextChanged",
+                                             "Ventrilo.OnPronunciationChanged",
+                                             "Ventrilo.OnNameChanged",
+                                             "Ventrilo.OnCommentChanged",
+                                             "Ventrilo.OnCommentURLChanged",
+                                             "Ventrilo.OnRankChanged",
+                                             "Ventrilo.OnRankIDChanged",
+                                             "Ventrilo.OnFlagsChanged",
+                                             "Ventrilo.OnIconChanged",
+                                             "Ventrilo.OnOnline",
+                                             "Ventrilo.OnOffline",
+                                             "Ventrilo.OnLeavingInstance",
+                                             "Ventrilo.OnJoinedInstance",
+                                             "Ventrilo.OnInstanceOpened",
+                                             "Ventrilo.OnInstanceClosed"};
   EXPECT_EQ(host.declaredEvents, expected);
   for (int i = 0; i < kScriptEventCount; ++i) {
     EXPECT_EQ(registry.GetID(static_cast<ScriptEvent>(i)), i);
@@ -103,8 +115,8 @@ TEST_F(EventRaising, Echo_OnWritesEachEventsLineBeforeFiringIt) {
     host.ClearRecords();
     Raise(echo.event, echo.typeName, 12, "Bob", 3);
     EXPECT_EQ(host.Console(), std::vector<std::string>{echo.expected});
-    EXPECT_EQ(host.Calls(), (std::vector<std::string>{"ConsoleWrite", std::string("FireEvent(") +
-                                                                          EventRegistry::GetName(echo.event) + ")"}));
+    EXPECT_EQ(host.Calls(), (std::vector<std::string>{
+                                "ConsoleWrite", std::string("FireEvent(") + EventRegistry::GetName(echo.event) + ")"}));
   }
   registry.SetEcho(false);
   host.ClearRecords();

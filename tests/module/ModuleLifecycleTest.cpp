@@ -54,9 +54,8 @@ TEST_F(ModuleLifecycle, Initialize_KeepsTheHostTypesAndLinksEachTypeToItsParent)
   EXPECT_EQ(ScriptTypes::StringType, host->StringType());
   EXPECT_EQ(ScriptTypes::UIntType, host->UIntType());
   EXPECT_EQ(ScriptTypes::BoolType, host->BoolType());
-  const QSTypeDefinition* created[] = {ScriptTypes::VentriloType, ScriptTypes::ElementType,
-                                       ScriptTypes::InstanceType, ScriptTypes::ChannelType,
-                                       ScriptTypes::ServerType,   ScriptTypes::UserType};
+  const QSTypeDefinition* created[] = {ScriptTypes::VentriloType, ScriptTypes::ElementType, ScriptTypes::InstanceType,
+                                       ScriptTypes::ChannelType,  ScriptTypes::ServerType,  ScriptTypes::UserType};
   for (std::size_t i = 0; i < std::size(created); ++i)
     EXPECT_EQ(created[i], host->installedTypes[i]) << kTypeNames[i];
   EXPECT_EQ(ScriptTypes::VentriloType->GetInheritance(), nullptr);
@@ -83,9 +82,8 @@ TEST_F(ModuleLifecycle, Shutdown_StopsThePollingThreadThenRemovesBindingAndTypes
   EXPECT_TRUE(host->installedTypes.empty());
   EXPECT_TRUE(host->globals.empty());
   EXPECT_EQ(host->declaredEvents.size(), 17u);
-  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType,
-                                 ScriptTypes::InstanceType, ScriptTypes::ChannelType,
-                                 ScriptTypes::ServerType, ScriptTypes::UserType})
+  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType, ScriptTypes::InstanceType,
+                                 ScriptTypes::ChannelType, ScriptTypes::ServerType, ScriptTypes::UserType})
     EXPECT_EQ(type, nullptr);
 }
 

@@ -105,9 +105,8 @@ TEST_F(Messages, Hang_EndOfTheProcessReleasesBlockedSendersAndDropsTimedOutOnes)
 TEST_F(Messages, WindowThread_OwnWorkAndMessagesNeverInterleave) {
   DWORD_PTR result = 0;
   sim::RunOnWindowThread(client, [&] {
-    std::thread other([&] {
-      EXPECT_EQ(SendBounded(SMTO_NORMAL, 20, &result), 0) << "the program is busy with its own work";
-    });
+    std::thread other(
+        [&] { EXPECT_EQ(SendBounded(SMTO_NORMAL, 20, &result), 0) << "the program is busy with its own work"; });
     other.join();
     sim::SetHung(client, true);
     EXPECT_EQ(SendMessageA(window, kPing, 1, 0), 2) << "the window thread's own sends are plain calls";

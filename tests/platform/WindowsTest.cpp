@@ -98,8 +98,8 @@ TEST_F(Windows, EnumChildWindows_DepthFirstPreOrderOfTheListTakenAtTheStart) {
 }
 
 TEST_F(Windows, WindowFacts_ReadWithoutMessages) {
-  const HWND dialog = sim::CreateWindow(client, "#32770", "Ventrilo", nullptr,
-                                        [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+  const HWND dialog =
+      sim::CreateWindow(client, "#32770", "Ventrilo", nullptr, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
   const HWND button = sim::CreateWindow(client, "button", "&Connect", dialog);
   sim::SetRealClass(dialog, "#32770");
   const HWND superclassed = sim::CreateWindow(client, "VentDialog", "Ventrilo");
@@ -145,11 +145,11 @@ TEST_F(Windows, TextMessages_AnsweredByEveryStandardControl) {
 
 TEST_F(Windows, DialogProc_GetsNotificationsAndUnknownMessages) {
   std::vector<UINT> received;
-  const HWND dialog = sim::CreateWindow(client, "#32770", "Ventrilo", nullptr,
-                                        [&](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-                                          received.push_back(message);
-                                          return 42;
-                                        });
+  const HWND dialog =
+      sim::CreateWindow(client, "#32770", "Ventrilo", nullptr, [&](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+        received.push_back(message);
+        return 42;
+      });
   EXPECT_EQ(SendMessageA(dialog, WM_NOTIFY, 0, 0), 42);
   EXPECT_EQ(SendMessageA(dialog, WM_USER + 5, 0, 0), 42);
   EXPECT_EQ(Text(dialog), "Ventrilo");

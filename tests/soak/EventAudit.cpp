@@ -10,15 +10,24 @@ using Sequence = std::vector<std::string>;
 // The change events that taking `to` over `from` raises, in the order the
 // element raises them.
 void Changes(const TreeItemInfo& from, const TreeItemInfo& to, Sequence& out) {
-  if (from.iconID != to.iconID) out.push_back("IconChanged(" + std::to_string(from.iconID) + ")");
-  if (from.name != to.name) out.push_back("NameChanged");
-  if (from.pronunciation != to.pronunciation) out.push_back("PronunciationChanged");
-  if (from.comment != to.comment) out.push_back("CommentChanged");
-  if (from.commentURL != to.commentURL) out.push_back("CommentURLChanged");
-  if (from.rankID != to.rankID) out.push_back("RankIDChanged");
-  if (from.rank != to.rank) out.push_back("RankChanged");
-  if (from.flags != to.flags) out.push_back("FlagsChanged(" + std::to_string(static_cast<int>(from.flags)) + ")");
-  if (from.displayText != to.displayText) out.push_back("DisplayTextChanged");
+  if (from.iconID != to.iconID)
+    out.push_back("IconChanged(" + std::to_string(from.iconID) + ")");
+  if (from.name != to.name)
+    out.push_back("NameChanged");
+  if (from.pronunciation != to.pronunciation)
+    out.push_back("PronunciationChanged");
+  if (from.comment != to.comment)
+    out.push_back("CommentChanged");
+  if (from.commentURL != to.commentURL)
+    out.push_back("CommentURLChanged");
+  if (from.rankID != to.rankID)
+    out.push_back("RankIDChanged");
+  if (from.rank != to.rank)
+    out.push_back("RankChanged");
+  if (from.flags != to.flags)
+    out.push_back("FlagsChanged(" + std::to_string(static_cast<int>(from.flags)) + ")");
+  if (from.displayText != to.displayText)
+    out.push_back("DisplayTextChanged");
 }
 
 // The events of an element over the pass's meetings: from `values` under
@@ -42,7 +51,8 @@ Sequence Expected(bool arrives, TreeItemInfo values, std::uint32_t parent,
 
 std::string Join(const Sequence& sequence) {
   std::string text;
-  for (const std::string& each : sequence) text += (text.empty() ? "" : " ") + each;
+  for (const std::string& each : sequence)
+    text += (text.empty() ? "" : " ") + each;
   return "[" + text + "]";
 }
 
@@ -53,14 +63,16 @@ EventAudit::EventAudit(RecordingHost& host) : host_(host) {
     ++total_;
     const auto id = static_cast<std::uint32_t>(event.context.Data);
     std::string text = event.name.substr(event.name.rfind(".On") + 3);
-    if (!event.args.empty()) text += "(" + event.args[0] + ")";
+    if (!event.args.empty())
+      text += "(" + event.args[0] + ")";
     const VentriloElement* element = VentriloElement::FromID(id);
     if (!element)
       dead_.push_back(text + " for id " + std::to_string(id) + ", which is not alive");
     else if (text == "LeavingInstance" && !element->GetParent())
       detached_.insert(id);
     events_.push_back({id, text});
-    if (next) next(event);
+    if (next)
+      next(event);
     return 0;
   };
 }
@@ -83,7 +95,8 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
   };
   std::map<std::uint32_t, Sequence> expected;
   expected[instance.GetID()];
-  if (before.online != after.online) expected[instance.GetID()].push_back(after.online ? "Online" : "Offline");
+  if (before.online != after.online)
+    expected[instance.GetID()].push_back(after.online ? "Online" : "Offline");
   std::vector<std::string> problems;
   const std::map<std::uint32_t, std::uint32_t> idsAfter = TreeExpectation::IdsByKey(instance);
   for (const auto& [key, id] : idsBefore) {
@@ -100,11 +113,13 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
     }
   }
   for (const auto& [key, id] : idsAfter) {
-    if (!idsBefore.contains(key) || idsBefore.at(key) != id) expected[id] = Expected(true, {}, 0, visitsOf(key));
+    if (!idsBefore.contains(key) || idsBefore.at(key) != id)
+      expected[id] = Expected(true, {}, 0, visitsOf(key));
   }
   std::map<std::uint32_t, Sequence> raised;
   for (Event& event : events_) {
-    if (!expected.contains(event.id)) continue;
+    if (!expected.contains(event.id))
+      continue;
     event.claimed = true;
     raised[event.id].push_back(event.text);
   }
@@ -121,7 +136,8 @@ std::vector<std::string> EventAudit::Leftovers() const {
   for (const std::uint32_t id : detached_)
     problems.push_back("LeavingInstance for id " + std::to_string(id) + ", which is already detached from its parent");
   for (const Event& event : events_) {
-    if (!event.claimed) problems.push_back(event.text + " for id " + std::to_string(event.id) + ", no element of a pass");
+    if (!event.claimed)
+      problems.push_back(event.text + " for id " + std::to_string(event.id) + ", no element of a pass");
   }
   return problems;
 }

@@ -38,8 +38,7 @@ class EventAudit {
   // The differences for one instance, one line each. `idsBefore` is
   // TreeExpectation::IdsByKey taken before the pass.
   std::vector<std::string> Check(const VentriloInstance& instance, const TreeExpectation& before,
-                                 const std::map<std::uint32_t, std::uint32_t>& idsBefore,
-                                 const TreeExpectation& after);
+                                 const std::map<std::uint32_t, std::uint32_t>& idsBefore, const TreeExpectation& after);
   // Events that no Check() claimed, and events raised for a dead or detached element.
   std::vector<std::string> Leftovers() const;
   std::size_t EventCount() const { return total_; }

@@ -31,14 +31,16 @@ constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 void* Allocate(std::size_t size) {
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
-  if (!block) throw std::bad_alloc();
+  if (!block)
+    throw std::bad_alloc();
   *reinterpret_cast<std::size_t*>(block) = size;
   inUse.fetch_add(size, std::memory_order_relaxed);
   return block + kHeader;
 }
 
 void Free(void* pointer) {
-  if (!pointer) return;
+  if (!pointer)
+    return;
   unsigned char* block = static_cast<unsigned char*>(pointer) - kHeader;
   inUse.fetch_sub(*reinterpret_cast<std::size_t*>(block), std::memory_order_relaxed);
   std::free(block);

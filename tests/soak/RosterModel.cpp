@@ -24,14 +24,14 @@ constexpr int kChannelIcons[] = {1, 4, 5, 6, 7, 8};
 constexpr const char* kTrickyNames[] = {"A", "M", "P", "Off", "AM", "Guest", "Rai"};
 
 int ImageOf(TreeExpectation::Kind kind, int icon) {
-  if (icon != -1) return icon;
+  if (icon != -1)
+    return icon;
   return kind == TreeExpectation::Kind::Server ? 0 : kind == TreeExpectation::Kind::Channel ? 1 : 2;
 }
 
 }  // namespace
 
-RosterModel::RosterModel(std::mt19937_64& random, const std::string& tag)
-    : random_(random), tag_(tag) {
+RosterModel::RosterModel(std::mt19937_64& random, const std::string& tag) : random_(random), tag_(tag) {
   standin::Roster roster;
   Node& server = nodes_[""];
   server.kind = Kind::Server;
@@ -57,9 +57,11 @@ RosterModel::RosterModel(std::mt19937_64& random, const std::string& tag)
 std::string RosterModel::Pick(Kind kind) const {
   std::vector<const std::string*> names;
   for (const auto& [name, node] : nodes_) {
-    if (node.kind == kind) names.push_back(&name);
+    if (node.kind == kind)
+      names.push_back(&name);
   }
-  if (names.empty()) return "";
+  if (names.empty())
+    return "";
   return *names[std::uniform_int_distribution<std::size_t>(0, names.size() - 1)(random_)];
 }
 
@@ -75,24 +77,31 @@ std::string RosterModel::PickAny() const {
 
 bool RosterModel::Within(const std::string& name, const std::string& ancestor) const {
   for (std::string at = name;; at = nodes_.at(at).parent) {
-    if (at == ancestor) return true;
-    if (at.empty()) return false;
+    if (at == ancestor)
+      return true;
+    if (at.empty())
+      return false;
   }
 }
 
 std::string RosterModel::FreshName(Kind kind) {
   if (kind == Kind::User && std::uniform_int_distribution(0, 3)(random_) == 0) {
-    const std::string name = kTrickyNames[std::uniform_int_distribution<std::size_t>(0, std::size(kTrickyNames) - 1)(random_)];
-    if (!nodes_.contains(name)) return name;
+    const std::string name =
+        kTrickyNames[std::uniform_int_distribution<std::size_t>(0, std::size(kTrickyNames) - 1)(random_)];
+    if (!nodes_.contains(name))
+      return name;
   }
-  return (kind == Kind::Channel ? "Chan" : kind == Kind::Server ? "Hall" : "User") + tag_ + "n" +
-         std::to_string(++counter_);
+  return (kind == Kind::Channel  ? "Chan"
+          : kind == Kind::Server ? "Hall"
+                                 : "User") +
+         tag_ + "n" + std::to_string(++counter_);
 }
 
 std::string RosterModel::Letters() {
   std::string letters;
   for (const char letter : std::string("ACNGMTWSP")) {
-    if (std::uniform_int_distribution(0, letter == 'P' ? 15 : 3)(random_) == 0) letters += letter;
+    if (std::uniform_int_distribution(0, letter == 'P' ? 15 : 3)(random_) == 0)
+      letters += letter;
   }
   return letters;
 }
@@ -127,7 +136,8 @@ std::string RosterModel::Variant(const Node& node) {
         c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
     }
     name += std::string(std::uniform_int_distribution(0, 2)(random_), '-');
-    if (name != node.entry.name && !nodes_.contains(name)) return name;
+    if (name != node.entry.name && !nodes_.contains(name))
+      return name;
   }
   return "";
 }
@@ -142,7 +152,8 @@ void RosterModel::Rename(const std::string& name, const std::string& newName) {
   }
   nodes_.erase(name);
   for (auto& [other, child] : nodes_) {
-    if (child.parent == name) child.parent = newName;
+    if (child.parent == name)
+      child.parent = newName;
   }
   nodes_[newName] = node;
 }
@@ -150,9 +161,11 @@ void RosterModel::Rename(const std::string& name, const std::string& newName) {
 void RosterModel::RemoveSubtree(const std::string& name) {
   std::vector<std::string> doomed;
   for (const auto& [other, node] : nodes_) {
-    if (!other.empty() && Within(other, name)) doomed.push_back(other);
+    if (!other.empty() && Within(other, name))
+      doomed.push_back(other);
   }
-  for (const std::string& each : doomed) nodes_.erase(each);
+  for (const std::string& each : doomed)
+    nodes_.erase(each);
 }
 
 std::string RosterModel::Join() {
@@ -165,7 +178,8 @@ std::string RosterModel::Join() {
 
 std::string RosterModel::Leave() {
   const std::string user = Pick(Kind::User);
-  if (user.empty()) return "";
+  if (user.empty())
+    return "";
   client_->Remove(user);
   nodes_.erase(user);
   return "leave " + user;
@@ -174,7 +188,8 @@ std::string RosterModel::Leave() {
 std::string RosterModel::Move(Kind kind) {
   const std::string name = Pick(kind);
   const std::string target = PickContainer();
-  if (name.empty() || nodes_.at(name).parent == target || Within(target, name)) return "";
+  if (name.empty() || nodes_.at(name).parent == target || Within(target, name))
+    return "";
   client_->Move(name, target);
   nodes_.at(name).parent = target;
   return "move " + name + " -> '" + target + "'";
@@ -182,14 +197,16 @@ std::string RosterModel::Move(Kind kind) {
 
 std::string RosterModel::RenameOne(Kind kind) {
   const std::string name = kind == Kind::Server ? "" : Pick(kind);
-  if (kind != Kind::Server && name.empty()) return "";
+  if (kind != Kind::Server && name.empty())
+    return "";
   const Node& node = nodes_.at(name);
   std::string newName = Variant(node);
   if (kind != Kind::Server && std::uniform_int_distribution(0, 1)(random_) == 0) {
     newName = FreshName(kind);
     nodes_.at(name).base = newName;
   }
-  if (newName.empty()) return "";
+  if (newName.empty())
+    return "";
   const std::string old = node.entry.name;
   Rename(name, newName);
   return "rename " + old + " -> " + newName;
@@ -246,9 +263,11 @@ std::string RosterModel::Attribute() {
       client_->SetSuffix(name, entry.suffix);
       return "suffix of " + entry.name + " = " + entry.suffix;
     default: {
-      if (node.kind == Kind::Server) return "";
-      const auto& icons = node.kind == Kind::User ? std::vector<int>(std::begin(kUserIcons), std::end(kUserIcons))
-                                                  : std::vector<int>(std::begin(kChannelIcons), std::end(kChannelIcons));
+      if (node.kind == Kind::Server)
+        return "";
+      const auto& icons = node.kind == Kind::User
+                              ? std::vector<int>(std::begin(kUserIcons), std::end(kUserIcons))
+                              : std::vector<int>(std::begin(kChannelIcons), std::end(kChannelIcons));
       entry.icon = icons[std::uniform_int_distribution<std::size_t>(0, icons.size() - 1)(random_)];
       client_->SetIcon(name, entry.icon);
       return "icon of " + entry.name + " = " + std::to_string(entry.icon);
@@ -267,10 +286,18 @@ std::string RosterModel::Link() {
 
 std::string RosterModel::OwnUser() {
   switch (std::uniform_int_distribution(0, 5)(random_)) {
-    case 0: localUser_ = ""; break;
-    case 1: localUser_ = "Nobody"; break;
-    case 2: localUser_ = Pick(Kind::Channel); break;
-    default: localUser_ = Pick(Kind::User); break;
+    case 0:
+      localUser_ = "";
+      break;
+    case 1:
+      localUser_ = "Nobody";
+      break;
+    case 2:
+      localUser_ = Pick(Kind::Channel);
+      break;
+    default:
+      localUser_ = Pick(Kind::User);
+      break;
   }
   client_->SetLocalUser(localUser_);
   return "own user = '" + localUser_ + "'";
@@ -292,14 +319,32 @@ std::string RosterModel::Mutate() {
   for (;;) {
     std::string done;
     switch (std::uniform_int_distribution(0, 15)(random_)) {
-      case 0: case 1: done = users < kMostUsers ? Join() : Leave(); break;
-      case 2: case 3: done = users > 2 ? Leave() : Join(); break;
-      case 4: done = Move(Kind::User); break;
-      case 5: done = Move(Kind::Channel); break;
-      case 6: done = RenameOne(Kind::User); break;
-      case 7: done = RenameOne(Kind::Channel); break;
-      case 8: done = RenameOne(Kind::Server); break;
-      case 9: done = channels < kMostChannels ? AddChannel() : ""; break;
+      case 0:
+      case 1:
+        done = users < kMostUsers ? Join() : Leave();
+        break;
+      case 2:
+      case 3:
+        done = users > 2 ? Leave() : Join();
+        break;
+      case 4:
+        done = Move(Kind::User);
+        break;
+      case 5:
+        done = Move(Kind::Channel);
+        break;
+      case 6:
+        done = RenameOne(Kind::User);
+        break;
+      case 7:
+        done = RenameOne(Kind::Channel);
+        break;
+      case 8:
+        done = RenameOne(Kind::Server);
+        break;
+      case 9:
+        done = channels < kMostChannels ? AddChannel() : "";
+        break;
       case 10: {
         const std::string channel = channels > 1 ? Pick(Kind::Channel) : "";
         if (!channel.empty()) {
@@ -310,20 +355,29 @@ std::string RosterModel::Mutate() {
         break;
       }
       case 11:
-        if (std::uniform_int_distribution(0, connected_ ? 7 : 1)(random_) == 0) done = Link();
+        if (std::uniform_int_distribution(0, connected_ ? 7 : 1)(random_) == 0)
+          done = Link();
         break;
-      case 12: done = OwnUser(); break;
-      case 13: done = Selection(); break;
-      default: done = Attribute(); break;
+      case 12:
+        done = OwnUser();
+        break;
+      case 13:
+        done = Selection();
+        break;
+      default:
+        done = Attribute();
+        break;
     }
-    if (done.empty()) continue;
+    if (done.empty())
+      continue;
     return done;
   }
 }
 
 TreeExpectation RosterModel::Expect() {
   TreeExpectation expected;
-  if (!connected_) return expected;
+  if (!connected_)
+    return expected;
   expected.online = true;
   const HTREEITEM selected = sim::TreeSelection(client_->TreeView());
   for (const auto& [name, node] : nodes_) {
@@ -343,8 +397,10 @@ TreeExpectation RosterModel::Expect() {
     values.rank = entry.rank;
     values.flags = FlagsOfLetters(entry.flags);
     expected.visits[key] = {{values, element.parent}};
-    if (node.kind == Kind::User && name == localUser_ && !(values.flags & 0x100)) expected.me = key;
-    if (selected && client_->Item(name) == selected) expected.selection = key;
+    if (node.kind == Kind::User && name == localUser_ && !(values.flags & 0x100))
+      expected.me = key;
+    if (selected && client_->Item(name) == selected)
+      expected.selection = key;
   }
   return expected;
 }

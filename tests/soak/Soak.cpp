@@ -92,28 +92,33 @@ class Soak {
 
 VentriloInstance* Soak::InstanceOf(const Client& client) const {
   for (const auto& [ventrilo, instance] : VentriloInstance::ClientMap()) {
-    if (ventrilo->GetProcessID() == client.model->Client().ProcessId()) return instance;
+    if (ventrilo->GetProcessID() == client.model->Client().ProcessId())
+      return instance;
   }
   return nullptr;
 }
 
 bool Soak::Report(const std::string& what, const std::vector<std::string>& problems) const {
-  if (problems.empty()) return true;
+  if (problems.empty())
+    return true;
   std::printf("soak: seed %llu, after %lld changes (%s):\n", settings_.seed, mutations_, what.c_str());
-  for (const std::string& problem : problems) std::printf("  %s\n", problem.c_str());
+  for (const std::string& problem : problems)
+    std::printf("  %s\n", problem.c_str());
   return false;
 }
 
 bool Soak::Pass(const std::string& what) {
   std::map<std::uint32_t, std::uint32_t> idsBefore[2];
-  for (int c = 0; c < 2; ++c) idsBefore[c] = TreeExpectation::IdsByKey(*clients_[c].instance);
+  for (int c = 0; c < 2; ++c)
+    idsBefore[c] = TreeExpectation::IdsByKey(*clients_[c].instance);
   audit_.Begin();
   Cycle();
   ++passes_;
   std::vector<std::string> problems;
   for (int c = 0; c < 2; ++c) {
     Client& client = clients_[c];
-    if (InstanceOf(client) != client.instance) return Report(what, {"the instance element was replaced"});
+    if (InstanceOf(client) != client.instance)
+      return Report(what, {"the instance element was replaced"});
     TreeExpectation expected = client.model->Expect();
     if (settings_.plant && mutations_ >= kPlantAfter && !planted_) {
       for (auto& [key, element] : expected.elements) {
@@ -124,12 +129,14 @@ bool Soak::Pass(const std::string& what) {
         }
       }
     }
-    for (std::string& problem : expected.Compare(*client.instance)) problems.push_back(std::move(problem));
+    for (std::string& problem : expected.Compare(*client.instance))
+      problems.push_back(std::move(problem));
     for (std::string& problem : audit_.Check(*client.instance, client.expected, idsBefore[c], expected))
       problems.push_back(std::move(problem));
     client.expected = std::move(expected);
   }
-  for (std::string& problem : audit_.Leftovers()) problems.push_back(std::move(problem));
+  for (std::string& problem : audit_.Leftovers())
+    problems.push_back(std::move(problem));
   host_.ClearRecords();
   return Report(what, problems);
 }
@@ -137,14 +144,16 @@ bool Soak::Pass(const std::string& what) {
 bool Soak::Idle() {
   std::size_t heap[kIdleCycles];
   for (int cycle = 0; cycle < kIdleCycles; ++cycle) {
-    if (!Pass("idle")) return false;
+    if (!Pass("idle"))
+      return false;
     heap[cycle] = HeapInUse();
   }
   // The first idle cycle may still settle what the changes left (a table
   // handed over, a buffer grown); after it nothing may grow.
   if (heap[kIdleCycles - 1] > heap[1]) {
     std::string series;
-    for (const std::size_t bytes : heap) series += " " + std::to_string(bytes);
+    for (const std::size_t bytes : heap)
+      series += " " + std::to_string(bytes);
     return Report("idle", {"the heap grew across idle cycles, bytes in use after each:" + series});
   }
   return true;
@@ -187,7 +196,8 @@ int Soak::Run() {
   locator_->Release();
   module_->Shutdown();
   Chorister::DestroyModule();
-  for (Client& client : clients_) client.model.reset();
+  for (Client& client : clients_)
+    client.model.reset();
   sim::ResetDesktop();
   return held ? 0 : 1;
 }

@@ -43,9 +43,12 @@ std::string KeyName(const std::uint32_t key) { return key ? "key " + std::to_str
 
 const char* TreeExpectation::KindName(Kind kind) {
   switch (kind) {
-    case Kind::Server: return "Server";
-    case Kind::Channel: return "Channel";
-    case Kind::User: return "User";
+    case Kind::Server:
+      return "Server";
+    case Kind::Channel:
+      return "Channel";
+    case Kind::User:
+      return "User";
   }
   return "?";
 }
@@ -100,8 +103,8 @@ std::vector<std::string> TreeExpectation::Compare(const VentriloInstance& instan
     const VentriloElement* parent = element->GetParent();
     const std::uint32_t parentKey = parent && parent != &instance ? parent->GetItemKey() : 0;
     if (!parent || parentKey != want.parent)
-      problems.push_back(Describe(*element) + ": parent " + (parent ? KeyName(parentKey) : "missing") +
-                         ", expected " + KeyName(want.parent));
+      problems.push_back(Describe(*element) + ": parent " + (parent ? KeyName(parentKey) : "missing") + ", expected " +
+                         KeyName(want.parent));
     CompareValues(*element, want.values, problems);
   }
   if (matched != elements.size()) {
@@ -115,7 +118,6 @@ std::vector<std::string> TreeExpectation::Compare(const VentriloInstance& instan
   if (keyOf(instance.GetMe()) != me)
     problems.push_back("Me is " + KeyName(keyOf(instance.GetMe())) + ", expected " + KeyName(me));
   if (keyOf(instance.GetSelection()) != selection)
-    problems.push_back("Selection is " + KeyName(keyOf(instance.GetSelection())) + ", expected " +
-                       KeyName(selection));
+    problems.push_back("Selection is " + KeyName(keyOf(instance.GetSelection())) + ", expected " + KeyName(selection));
   return problems;
 }

@@ -25,8 +25,15 @@ TEST_F(ClientTree, Layout_ServerIsRootAndItsChildrenFollowIt) {
 }
 
 TEST_F(ClientTree, Items_ShowImagesTextsAndRecordAddresses) {
-  const std::map<std::string, int> images = {{"Chorister Server", 0}, {"Lurker", 2}, {"Lobby", 1}, {"Bob", 2},
-                                             {"Alice", 3}, {"Quiet", 4}, {"Carol", 2}, {"Deep", 1}, {"Games", 1}};
+  const std::map<std::string, int> images = {{"Chorister Server", 0},
+                                             {"Lurker", 2},
+                                             {"Lobby", 1},
+                                             {"Bob", 2},
+                                             {"Alice", 3},
+                                             {"Quiet", 4},
+                                             {"Carol", 2},
+                                             {"Deep", 1},
+                                             {"Games", 1}};
   for (const Item& item : Tree()) {
     SCOPED_TRACE(item.name);
     EXPECT_EQ(item.image, images.at(item.name));
@@ -56,8 +63,8 @@ TEST_F(ClientTree, Record_EmptyStringsUseTheMappedEmptyAddress) {
   EXPECT_EQ(byte, '\0');
   // It lies in the client's read-only data: a stray write cannot clear it.
   const HANDLE process = OpenProcess(PROCESS_ALL_ACCESS_OLD, FALSE, client->ProcessId());
-  EXPECT_FALSE(WriteProcessMemory(process, reinterpret_cast<LPVOID>(std::uintptr_t{kEmptyStringAddress}), "x", 1,
-                                  nullptr));
+  EXPECT_FALSE(
+      WriteProcessMemory(process, reinterpret_cast<LPVOID>(std::uintptr_t{kEmptyStringAddress}), "x", 1, nullptr));
   CloseHandle(process);
 }
 

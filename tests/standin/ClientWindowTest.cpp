@@ -35,14 +35,19 @@ TEST_F(ClientWindow, Controls_InPreOrderWithTheirCaptions) {
     handles.insert(control.window);
   }
   const std::vector<std::tuple<std::string, std::string, bool>> expected = {
-      {"Static", "User Name", true},    {"ComboBox", "Alice", true},
-      {"Button", "&Connect", true},     {"Button", "Disc&onnect", true},
-      {"Button", "Sound", true},        {"Button", "&Mute Sound", false},
+      {"Static", "User Name", true},
+      {"ComboBox", "Alice", true},
+      {"Button", "&Connect", true},
+      {"Button", "Disc&onnect", true},
+      {"Button", "Sound", true},
+      {"Button", "&Mute Sound", false},
       {"Button", "Mute Microphone/Binds", false},
-      {"Static", "Server", true},       {"SysTreeView32", "", true},
+      {"Static", "Server", true},
+      {"SysTreeView32", "", true},
   };
   EXPECT_EQ(seen, expected);
-  for (const HWND control : {client->ComboBox(), client->ConnectButton(), client->DisconnectButton(), client->TreeView()})
+  for (const HWND control :
+       {client->ComboBox(), client->ConnectButton(), client->DisconnectButton(), client->TreeView()})
     EXPECT_EQ(handles.count(control), 1u);
 
   client->SetLocalUser("Bob");

@@ -22,8 +22,7 @@ Entry Drawn(const std::string& name, const std::string& rank, const std::string&
 }  // namespace
 
 TEST(Roster, DisplayText_LeavesOutEmptyParts) {
-  EXPECT_EQ(DisplayText(Drawn("Bob", "Officer", "AM", "(away)")),
-            "\"AM\" Officer Bob (away)");
+  EXPECT_EQ(DisplayText(Drawn("Bob", "Officer", "AM", "(away)")), "\"AM\" Officer Bob (away)");
   EXPECT_EQ(DisplayText(Drawn("Bob", "", "ACP", "")), "\"ACP\" Bob");
   EXPECT_EQ(DisplayText(Drawn("Sam", "[Guest]", "", "")), "[Guest] Sam");
   EXPECT_EQ(DisplayText(Drawn("Lobby", "", "", "")), "Lobby");

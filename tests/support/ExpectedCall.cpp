@@ -26,9 +26,13 @@ ExpectedCall& ExpectedCall::LParam(LPARAM lParam) { return Compare(kLParam, &sim
 
 ExpectedCall& ExpectedCall::Result(LRESULT result) { return Compare(kResult, &sim::CallRecord::result, result); }
 
-ExpectedCall& ExpectedCall::Process(DWORD processId) { return Compare(kProcess, &sim::CallRecord::processId, processId); }
+ExpectedCall& ExpectedCall::Process(DWORD processId) {
+  return Compare(kProcess, &sim::CallRecord::processId, processId);
+}
 
-ExpectedCall& ExpectedCall::Address(std::uint32_t address) { return Compare(kAddress, &sim::CallRecord::address, address); }
+ExpectedCall& ExpectedCall::Address(std::uint32_t address) {
+  return Compare(kAddress, &sim::CallRecord::address, address);
+}
 
 ExpectedCall& ExpectedCall::Size(std::uint32_t size) { return Compare(kSize, &sim::CallRecord::size, size); }
 
@@ -45,7 +49,6 @@ bool ExpectedCall::Matches(const sim::CallRecord& actual) const {
   return want.call == actual.call && !differs(kWindow, want.window == actual.window) &&
          !differs(kMessage, want.message == actual.message) && !differs(kWParam, want.wParam == actual.wParam) &&
          !differs(kLParam, want.lParam == actual.lParam) && !differs(kResult, want.result == actual.result) &&
-         !differs(kProcess, want.processId == actual.processId) &&
-         !differs(kAddress, want.address == actual.address) && !differs(kSize, want.size == actual.size) &&
-         !differs(kOk, want.ok == actual.ok);
+         !differs(kProcess, want.processId == actual.processId) && !differs(kAddress, want.address == actual.address) &&
+         !differs(kSize, want.size == actual.size) && !differs(kOk, want.ok == actual.ok);
 }

@@ -74,7 +74,8 @@ class FakeContainer : public FakeItem<Interface> {
     int calls = 0;
     for (IChannel* channel : channels) {
       ++calls;
-      if (enumerator->OnChannel(channel->GetName(), channel) == 1) break;
+      if (enumerator->OnChannel(channel->GetName(), channel) == 1)
+        break;
     }
     return calls;
   }
@@ -82,7 +83,8 @@ class FakeContainer : public FakeItem<Interface> {
     int calls = 0;
     for (IUser* user : users) {
       ++calls;
-      if (enumerator->OnUser(user->GetName(), user) == 1) break;
+      if (enumerator->OnUser(user->GetName(), user) == 1)
+        break;
     }
     return calls;
   }
@@ -129,7 +131,8 @@ class FakeSnapshot final : public ISnapshot {
   // Takes the item out of whatever server or channel holds it.
   void Detach(ITreeItem* item) {
     Detach(server, item);
-    for (FakeChannel& channel : channels_) Detach(&channel, item);
+    for (FakeChannel& channel : channels_)
+      Detach(&channel, item);
   }
   template <class Parent>
   void MoveUser(FakeUser* user, Parent* to) {
@@ -163,7 +166,8 @@ class FakeSnapshot final : public ISnapshot {
  private:
   template <class Container>
   static void Detach(Container* from, ITreeItem* item) {
-    if (!from) return;
+    if (!from)
+      return;
     std::erase(from->users, item);
     std::erase(from->channels, item);
   }

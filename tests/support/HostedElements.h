@@ -9,7 +9,8 @@
 class HostedElements {
  public:
   explicit HostedElements(ScriptHost* host) {
-    if (host) events.DeclareAll(host);
+    if (host)
+      events.DeclareAll(host);
     ElementContext::Install(ElementContext{host, &events});
   }
   ~HostedElements() { ElementContext::Clear(); }

@@ -8,18 +8,30 @@ namespace {
 
 const char* NameOf(sim::Call call) {
   switch (call) {
-    case sim::Call::SendMessage: return "SendMessage";
-    case sim::Call::ReadMemory: return "ReadMemory";
-    case sim::Call::WriteMemory: return "WriteMemory";
-    case sim::Call::AllocMemory: return "AllocMemory";
-    case sim::Call::FreeMemory: return "FreeMemory";
-    case sim::Call::OpenProcess: return "OpenProcess";
-    case sim::Call::CloseHandle: return "CloseHandle";
-    case sim::Call::GetWindowText: return "GetWindowText";
-    case sim::Call::GetClassName: return "GetClassName";
-    case sim::Call::EnumWindows: return "EnumWindows";
-    case sim::Call::EnumChildWindows: return "EnumChildWindows";
-    case sim::Call::MessageBox: return "MessageBox";
+    case sim::Call::SendMessage:
+      return "SendMessage";
+    case sim::Call::ReadMemory:
+      return "ReadMemory";
+    case sim::Call::WriteMemory:
+      return "WriteMemory";
+    case sim::Call::AllocMemory:
+      return "AllocMemory";
+    case sim::Call::FreeMemory:
+      return "FreeMemory";
+    case sim::Call::OpenProcess:
+      return "OpenProcess";
+    case sim::Call::CloseHandle:
+      return "CloseHandle";
+    case sim::Call::GetWindowText:
+      return "GetWindowText";
+    case sim::Call::GetClassName:
+      return "GetClassName";
+    case sim::Call::EnumWindows:
+      return "EnumWindows";
+    case sim::Call::EnumChildWindows:
+      return "EnumChildWindows";
+    case sim::Call::MessageBox:
+      return "MessageBox";
   }
   return "?";
 }
@@ -81,8 +93,8 @@ std::string MessageSequence::Describe(const sim::CallRecord& r) {
   out << NameOf(r.call);
   switch (r.call) {
     case sim::Call::SendMessage:
-      out << " hwnd=" << r.window << " msg=" << Hex(r.message) << " wp=" << r.wParam
-          << " lp=" << Hex(r.lParam) << " res=" << Hex(r.result);
+      out << " hwnd=" << r.window << " msg=" << Hex(r.message) << " wp=" << r.wParam << " lp=" << Hex(r.lParam)
+          << " res=" << Hex(r.result);
       break;
     case sim::Call::GetWindowText:
     case sim::Call::GetClassName:

@@ -64,8 +64,7 @@ int RecordingHost::DeclareEvent(const char* name) {
   return static_cast<int>(declaredEvents.size()) - 1;
 }
 
-int RecordingHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments,
-                             ObjectRef* context) {
+int RecordingHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments, ObjectRef* context) {
   FiredEvent event;
   event.id = eventId;
   if (eventId >= 0 && eventId < static_cast<int>(declaredEvents.size()))

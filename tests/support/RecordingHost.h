@@ -31,7 +31,7 @@ class RecordingHost final : public ScriptHost {
     std::vector<std::string> args;
     bool nullArgs = false;  // the module passed a null argument array
     ObjectRef context{nullptr, 0};
-    std::string typeName;   // the context type's name, "" for none
+    std::string typeName;  // the context type's name, "" for none
 
     // "Ventrilo.OnFlagsChanged(ventrilouser#7 3)": name, context type and
     // Data word, then the arguments.

@@ -65,8 +65,7 @@ TEST_F(ElementMembers, Navigation_ParentsChildrenSiblingsAndWalk) {
   ObjectRef step = instance;
   while (Get(step, "WalkTree", {}, &step) == 1)
     walk.push_back(ToText(step));
-  EXPECT_EQ(walk, (std::vector<std::string>{"Chorister", "Dave", "Games", "Chess", "Carol", "Lobby", "Alice",
-                                            "Bob"}));
+  EXPECT_EQ(walk, (std::vector<std::string>{"Chorister", "Dave", "Games", "Chess", "Carol", "Lobby", "Alice", "Bob"}));
   EXPECT_EQ(Get(Element("Bob"), "WalkTree", {}, &out), 0) << "the walk ends at the last element";
 }
 
@@ -104,18 +103,17 @@ TEST_F(ElementMembers, FlagTests_PassTheMaskedBits) {
   // One user per flag letter, plus one with none.
   standin::Roster roster;
   roster.server.name = "Flags";
-  const std::pair<const char*, std::uint32_t> letters[] = {{"A", 0x1},  {"C", 0x2},  {"N", 0x4},
-                                                           {"G", 0x8},  {"M", 0x10}, {"T", 0x20},
-                                                           {"W", 0x40}, {"S", 0x80}, {"P", 0x100}};
+  const std::pair<const char*, std::uint32_t> letters[] = {
+      {"A", 0x1}, {"C", 0x2}, {"N", 0x4}, {"G", 0x8}, {"M", 0x10}, {"T", 0x20}, {"W", 0x40}, {"S", 0x80}, {"P", 0x100}};
   for (const auto& [letter, bit] : letters)
     roster.users.push_back(Named(std::string("Has") + letter, letter));
   roster.users.push_back(Named("Plain"));
   StartClient(roster);
 
   const std::pair<const char*, std::uint32_t> tests[] = {
-      {"IsAdmin", 0x1},        {"HasChatWindowOpen", 0x2}, {"IsChannelMuted", 0x4}, {"IsGlobalMuted", 0x8},
-      {"IsLocalMuted", 0x10},  {"IsMuted", 0x1C},          {"IsPlayingTTS", 0x20},  {"IsPlayingWAV", 0x40},
-      {"HasEffect", 0x80},     {"IsPhantom", 0x100}};
+      {"IsAdmin", 0x1},       {"HasChatWindowOpen", 0x2}, {"IsChannelMuted", 0x4}, {"IsGlobalMuted", 0x8},
+      {"IsLocalMuted", 0x10}, {"IsMuted", 0x1C},          {"IsPlayingTTS", 0x20},  {"IsPlayingWAV", 0x40},
+      {"HasEffect", 0x80},    {"IsPhantom", 0x100}};
   for (const auto& [letter, bit] : letters) {
     const ObjectRef user = Element(std::string("Has") + letter);
     ASSERT_EQ(Word(user, "Flags"), bit);

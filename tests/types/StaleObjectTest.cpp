@@ -7,12 +7,36 @@
 
 namespace {
 
-const char* const kElementMembers[] = {
-    "ID",          "Parent",         "Next",          "Previous",     "Children",          "WalkTree",
-    "Type",        "Instance",       "IconID",        "DisplayText",  "Name",              "Pronunciation",
-    "Comment",     "CommentURL",     "Rank",          "RankID",       "Flags",             "Icon",
-    "GetMetadata", "IsAdmin",        "HasChatWindowOpen", "IsChannelMuted", "IsGlobalMuted", "IsLocalMuted",
-    "IsMuted",     "IsPlayingTTS",   "IsPlayingWAV",  "HasEffect",    "IsPhantom",         "IsSelected"};
+const char* const kElementMembers[] = {"ID",
+                                       "Parent",
+                                       "Next",
+                                       "Previous",
+                                       "Children",
+                                       "WalkTree",
+                                       "Type",
+                                       "Instance",
+                                       "IconID",
+                                       "DisplayText",
+                                       "Name",
+                                       "Pronunciation",
+                                       "Comment",
+                                       "CommentURL",
+                                       "Rank",
+                                       "RankID",
+                                       "Flags",
+                                       "Icon",
+                                       "GetMetadata",
+                                       "IsAdmin",
+                                       "HasChatWindowOpen",
+                                       "IsChannelMuted",
+                                       "IsGlobalMuted",
+                                       "IsLocalMuted",
+                                       "IsMuted",
+                                       "IsPlayingTTS",
+                                       "IsPlayingWAV",
+                                       "HasEffect",
+                                       "IsPhantom",
+                                       "IsSelected"};
 const char* const kInstanceMembers[] = {"Find", "Me", "NextInstance", "PreviousInstance", "Selection"};
 const char* const kElementMethods[] = {"SetMetadata", "UnsetMetadata", "Select"};
 

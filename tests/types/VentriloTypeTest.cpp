@@ -46,9 +46,9 @@ TEST_F(TopLevel, SetEventSpam_SwitchesTheEcho) {
   ObjectRef ventrilo = Ventrilo();
   // Alternating, so every setting has something to change.
   const std::pair<const char*, bool> settings[] = {
-      {"on", true},    {"off", false}, {"TRUE", true},   {"false", false}, {"1", true},
-      {"yes", false},  {"7", true},    {"0", false},     {"-1", true},     {"onward", false},
-      {" 12abc", true}, {"abc12", false}, {"On", true},  {"", false},      {"99999999999999999999", true}};
+      {"on", true},     {"off", false},   {"TRUE", true}, {"false", false}, {"1", true},
+      {"yes", false},   {"7", true},      {"0", false},   {"-1", true},     {"onward", false},
+      {" 12abc", true}, {"abc12", false}, {"On", true},   {"", false},      {"99999999999999999999", true}};
   for (const auto& [setting, on] : settings) {
     EXPECT_EQ(Call(ventrilo, "SetEventSpam", {setting}), 1) << setting;
     EXPECT_EQ(Chorister::Get()->IsEventEchoOn(), on) << setting;
@@ -86,7 +86,8 @@ TEST_F(TopLevel, Index_ReachesLiveElementsOnly) {
   // No id, or none of a live element. An index beyond 32 bits must not wrap
   // around onto a live id.
   const std::string wrapped = std::to_string((std::uint64_t{1} << 32) + Word(bob, "ID"));
-  for (const std::string& index : std::vector<std::string>{"0", "x", "", "-" + bobId, wrapped, "99999999999999999999999"}) {
+  for (const std::string& index :
+       std::vector<std::string>{"0", "x", "", "-" + bobId, wrapped, "99999999999999999999999"}) {
     out = {nullptr, 0};
     EXPECT_FALSE(Index(index, &out)) << index;
     EXPECT_EQ(out.Type, nullptr) << index;

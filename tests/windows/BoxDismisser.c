@@ -10,9 +10,8 @@ static BOOL CALLBACK DismissIfBox(HWND window, LPARAM self) {
   GetWindowThreadProcessId(window, &process);
   char title[64] = {0};
   char windowClass[64] = {0};
-  if (process == GetCurrentProcessId() && GetWindowTextA(window, title, sizeof title) &&
-      strcmp(title, "error") == 0 && RealGetWindowClassA(window, windowClass, sizeof windowClass) &&
-      strcmp(windowClass, "#32770") == 0) {
+  if (process == GetCurrentProcessId() && GetWindowTextA(window, title, sizeof title) && strcmp(title, "error") == 0 &&
+      RealGetWindowClassA(window, windowClass, sizeof windowClass) && strcmp(windowClass, "#32770") == 0) {
     /* A message box's OK button sends IDOK to the box, which ends its modal
        loop. The box may still be there at the next look; it counts once. */
     PostMessageA(window, WM_COMMAND, IDOK, 0);

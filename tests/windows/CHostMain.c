@@ -266,26 +266,21 @@ static void ExpectBaseSlots(CScriptHost* host, const ObjectRef* bob) {
   /* Registration slots, with callbacks the module calls back into. */
   const char* yes[] = {"yes"};
   out.Data = 0;
-  const bool member = user->table->AddMemberAuto(user, "Probe", ProbeMember) &&
-                      !user->table->AddMemberAuto(user, "Probe", ProbeMember) &&
-                      HostMember(bob, "Probe", 1, yes, &out) == 1 && out.Data == 0x5EED &&
-                      lastCallbackValue == bob->Data && lastCallbackCount == 1 &&
-                      user->table->RemoveMember(user, "Probe", ProbeMember) &&
-                      !user->table->RemoveMember(user, "Probe", ProbeMember) &&
-                      HostMember(bob, "Probe", 1, yes, &out) == -1 &&
-                      user->table->AddMember(user, 40, "Probe", ProbeMember) &&
-                      HostMember(bob, "Probe", 0, NULL, &out) == 0 &&
-                      user->table->RemoveMember(user, "Probe", ProbeMember);
+  const bool member =
+      user->table->AddMemberAuto(user, "Probe", ProbeMember) &&
+      !user->table->AddMemberAuto(user, "Probe", ProbeMember) && HostMember(bob, "Probe", 1, yes, &out) == 1 &&
+      out.Data == 0x5EED && lastCallbackValue == bob->Data && lastCallbackCount == 1 &&
+      user->table->RemoveMember(user, "Probe", ProbeMember) && !user->table->RemoveMember(user, "Probe", ProbeMember) &&
+      HostMember(bob, "Probe", 1, yes, &out) == -1 && user->table->AddMember(user, 40, "Probe", ProbeMember) &&
+      HostMember(bob, "Probe", 0, NULL, &out) == 0 && user->table->RemoveMember(user, "Probe", ProbeMember);
   Expect(member, "AddMemberAuto, AddMember, RemoveMember (slots 24-26) register a member callback the module calls");
   ObjectRef target = *bob;
-  const bool method = user->table->AddMethodAuto(user, "Poke", ProbeMethod) &&
-                      HostCall(&target, "Poke", 0, NULL) == 1 && lastCallbackValue == bob->Data &&
-                      HostCall(&target, "Poke", 1, yes) == 0 && lastCallbackCount == 1 &&
-                      user->table->RemoveMethod(user, "Poke", ProbeMethod) &&
-                      !user->table->RemoveMethod(user, "Poke", ProbeMethod) &&
-                      user->table->AddMethod(user, 40, "Poke", ProbeMethod) &&
-                      HostCall(&target, "Poke", 0, NULL) == 1 &&
-                      user->table->RemoveMethod(user, "Poke", ProbeMethod) && HostCall(&target, "Poke", 0, NULL) == -1;
+  const bool method =
+      user->table->AddMethodAuto(user, "Poke", ProbeMethod) && HostCall(&target, "Poke", 0, NULL) == 1 &&
+      lastCallbackValue == bob->Data && HostCall(&target, "Poke", 1, yes) == 0 && lastCallbackCount == 1 &&
+      user->table->RemoveMethod(user, "Poke", ProbeMethod) && !user->table->RemoveMethod(user, "Poke", ProbeMethod) &&
+      user->table->AddMethod(user, 40, "Poke", ProbeMethod) && HostCall(&target, "Poke", 0, NULL) == 1 &&
+      user->table->RemoveMethod(user, "Poke", ProbeMethod) && HostCall(&target, "Poke", 0, NULL) == -1;
   Expect(method, "AddMethodAuto, AddMethod, RemoveMethod (slots 27-29) register a method callback the module calls");
 }
 
@@ -403,8 +398,8 @@ static void ExpectRoster(Session* session, uint32_t instanceID) {
 
   char id[16];
   snprintf(id, sizeof id, "%u", instanceID);
-  Expect(ToText(ventrilo, 8, "1") && ToText(inst, 8, id) && ToText(server, 64, "Chorister") && ToText(raid, 64, "Raid") &&
-             ToText(bob, 64, "Bob") && ToText(server, 4, "Cho"),
+  Expect(ToText(ventrilo, 8, "1") && ToText(inst, 8, id) && ToText(server, 64, "Chorister") &&
+             ToText(raid, 64, "Raid") && ToText(bob, 64, "Bob") && ToText(server, 4, "Cho"),
          "ToText (slot 19): Ventrilo is 1, an instance its id, other elements their name, cut to the buffer");
 
   ExpectBaseSlots(host, bob);
@@ -414,8 +409,9 @@ static void ExpectRoster(Session* session, uint32_t instanceID) {
   const char* off[] = {"off"};
   const char* colour[] = {"colour", "blue"};
   ObjectRef ventriloObject = *ventrilo;
-  Expect(HostCall(&ventriloObject, "SetEventSpam", 0, NULL) == 0 && HostCall(&ventriloObject, "SetEventSpam", 1, on) == 1,
-         "SetEventSpam needs an argument; \"on\" switches the echo on");
+  Expect(
+      HostCall(&ventriloObject, "SetEventSpam", 0, NULL) == 0 && HostCall(&ventriloObject, "SetEventSpam", 1, on) == 1,
+      "SetEventSpam needs an argument; \"on\" switches the echo on");
   Expect(HostCall(bob, "SetMetadata", 1, colour) == 0 && HostCall(bob, "SetMetadata", 2, colour) == 1,
          "SetMetadata needs a key and a value");
   static const MemberCase kMetadata[] = {{"Bob", "GetMetadata", "colour", "blue"}};
@@ -432,7 +428,8 @@ static void ExpectRoster(Session* session, uint32_t instanceID) {
   Expect(HostCall(bob, "Select", 0, NULL) == 1, "Select on Bob succeeds");
   const MemberQuery selection = {inst, "Selection", "Bob"};
   Expect(PulseUntil(session, MemberNamed, &selection), "Select: Bob becomes the instance's Selection");
-  static const MemberCase kSelected[] = {{"Bob", "IsSelected", NULL, "1"}, {"inst", "Selection", NULL, "ventrilouser:Bob"}};
+  static const MemberCase kSelected[] = {{"Bob", "IsSelected", NULL, "1"},
+                                         {"inst", "Selection", NULL, "ventrilouser:Bob"}};
   ExpectMembers(host, objects, 7, kSelected, 2);
 
   /* Join on the server object goes through "ventrilochannel". */
@@ -459,8 +456,9 @@ static void Scenario(Session* session) {
   const int raidJoined = Find(session, "Ventrilo.OnJoinedInstance", "Raid", NULL, mark);
   Expect(opened >= 0 && online > opened && strcmp(At(session, opened)->contextType, "ventriloinstance") == 0,
          "the instance opens, then goes online");
-  Expect(strcmp(At(session, bob)->contextType, "ventrilouser") == 0 && strcmp(At(session, bob)->parentName, "Lobby") == 0,
-         "a user is shown under its channel, with the name read from the client's record");
+  Expect(
+      strcmp(At(session, bob)->contextType, "ventrilouser") == 0 && strcmp(At(session, bob)->parentName, "Lobby") == 0,
+      "a user is shown under its channel, with the name read from the client's record");
   Expect(raidJoined >= 0 && strcmp(At(session, raidJoined)->contextType, "ventrilochannel") == 0, "channels are seen");
   if (opened < 0 || raidJoined < 0)
     return;
@@ -493,17 +491,24 @@ static void Scenario(Session* session) {
   mark = Mark(session);
   StandinExpect(session->client, "flags Alice AM", "ok");
   const int flagged = Await(session, "Ventrilo.OnFlagsChanged", "Alice", NULL, mark);
-  Expect(flagged >= 0 && At(session, flagged)->argumentCount == 1 && strcmp(At(session, flagged)->arguments[0], "0") == 0,
-         "flags: the change is raised with the previous flags");
+  Expect(
+      flagged >= 0 && At(session, flagged)->argumentCount == 1 && strcmp(At(session, flagged)->arguments[0], "0") == 0,
+      "flags: the change is raised with the previous flags");
   NamedObject alice = {"Alice", {NULL, 0}};
   Element(session, aliceID, &alice.ref);
   static const MemberCase kFlags[] = {
-      {"Alice", "Flags", NULL, "17"},           {"Alice", "IsAdmin", NULL, "1"},
-      {"Alice", "IsLocalMuted", NULL, "16"},    {"Alice", "IsMuted", NULL, "16"},
-      {"Alice", "IsChannelMuted", NULL, "0"},   {"Alice", "IsGlobalMuted", NULL, "0"},
-      {"Alice", "HasChatWindowOpen", NULL, "0"}, {"Alice", "IsPlayingTTS", NULL, "0"},
-      {"Alice", "IsPlayingWAV", NULL, "0"},     {"Alice", "HasEffect", NULL, "0"},
-      {"Alice", "DisplayText", NULL, "\"AM\" Alice"}, {"Alice", "Parent", NULL, "ventrilochannel:Raid"},
+      {"Alice", "Flags", NULL, "17"},
+      {"Alice", "IsAdmin", NULL, "1"},
+      {"Alice", "IsLocalMuted", NULL, "16"},
+      {"Alice", "IsMuted", NULL, "16"},
+      {"Alice", "IsChannelMuted", NULL, "0"},
+      {"Alice", "IsGlobalMuted", NULL, "0"},
+      {"Alice", "HasChatWindowOpen", NULL, "0"},
+      {"Alice", "IsPlayingTTS", NULL, "0"},
+      {"Alice", "IsPlayingWAV", NULL, "0"},
+      {"Alice", "HasEffect", NULL, "0"},
+      {"Alice", "DisplayText", NULL, "\"AM\" Alice"},
+      {"Alice", "Parent", NULL, "ventrilochannel:Raid"},
   };
   ExpectMembers(host, &alice, 1, kFlags, sizeof kFlags / sizeof kFlags[0]);
   Expect(ToText(&alice.ref, 4, "Ali"), "ToText into 4 bytes of Alice gives Ali");
@@ -511,8 +516,9 @@ static void Scenario(Session* session) {
   /* The user leaves. */
   mark = Mark(session);
   StandinExpect(session->client, "remove Alice", "ok");
-  Expect(Await(session, "Ventrilo.OnLeavingInstance", "Alice", NULL, mark) >= 0 && !Element(session, aliceID, &alice.ref),
-         "leave: Alice's element is destroyed and no longer resolves");
+  Expect(
+      Await(session, "Ventrilo.OnLeavingInstance", "Alice", NULL, mark) >= 0 && !Element(session, aliceID, &alice.ref),
+      "leave: Alice's element is destroyed and no longer resolves");
 
   /* Join from the host moves the client's own user. */
   mark = Mark(session);

@@ -183,7 +183,7 @@ static void QS_MEMBER ReleaseFilter(ScriptHost* self, uintptr_t filter) {
 }
 
 static const ScriptHostTable kHostTable = {
-    BindGlobalObject, UnbindGlobalObject, InstallType, UninstallType, LookupType, DeclareEvent,
+    BindGlobalObject, UnbindGlobalObject, InstallType, UninstallType, LookupType,    DeclareEvent,
     FireEvent,        ConsoleWrite,       ParseFilter, MatchFilter,   ReleaseFilter,
 };
 

@@ -24,7 +24,7 @@ typedef struct FiredEvent {
   char name[48];
   int argumentCount;
   char arguments[2][HOST_TEXT];
-  char contextType[32]; /* the context's script type name */
+  char contextType[32];        /* the context's script type name */
   char contextName[HOST_TEXT]; /* its Name member ("" when it has none) */
   uint32_t contextID;
   char parentName[HOST_TEXT]; /* its Parent's Name ("" when it has no parent) */

@@ -26,7 +26,7 @@
 
 /* Slot n (counted from 1) of a table sits n - 1 pointers from its start. */
 #define QS_SLOT(table, entry, n) \
-  _Static_assert(offsetof(table, entry) == ((n) - 1) * sizeof(void*), #entry " is slot " #n)
+  _Static_assert(offsetof(table, entry) == ((n)-1) * sizeof(void*), #entry " is slot " #n)
 
 typedef struct QSType QSType;
 typedef struct ScriptHost ScriptHost;
@@ -53,44 +53,43 @@ typedef struct QSTypeMember {
 
 /* The script type base: 29 slots, and a 30th that the types with a parent add. */
 typedef struct QSTypeTable {
-  void* (QS_MEMBER* DeletingDestructor)(QSType* self, unsigned flags);
-  bool (QS_MEMBER* ParseValue)(QSType* self, uintptr_t* value, const char* text);
-  bool (QS_MEMBER* ParseValueAlt)(QSType* self, uintptr_t* value, const char* text);
-  bool (QS_MEMBER* ParseArgs)(QSType* self, uintptr_t* value, int count, const char* const* arguments);
-  bool (QS_MEMBER* InitValue)(QSType* self, uintptr_t* value, const char* text);
-  uintptr_t* (QS_MEMBER* ClearValue)(QSType* self, uintptr_t* value);
-  void (QS_MEMBER* ReleaseValue)(QSType* self, uintptr_t value);
-  bool (QS_MEMBER* GetMemberByRecord)(QSType* self, uintptr_t value, QSTypeMember* record, int count,
-                                      const char* const* arguments, ObjectRef* out);
-  bool (QS_MEMBER* GetMemberByName)(QSType* self, uintptr_t value, const char* name, int count,
-                                    const char* const* arguments, ObjectRef* out);
-  bool (QS_MEMBER* CallMethodByRecord)(QSType* self, uintptr_t* value, QSTypeMember* record, int count,
-                                       const char* const* arguments);
-  bool (QS_MEMBER* CallMethodByName)(QSType* self, uintptr_t* value, const char* name, int count,
-                                     const char* const* arguments);
-  int (QS_MEMBER* AuxOperation)(QSType* self, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d);
-  int (QS_MEMBER* GetMember)(QSType* self, uintptr_t value, const char* name, int count,
-                             const char* const* arguments, ObjectRef* out);
-  int (QS_MEMBER* CallMethod)(QSType* self, uintptr_t* value, const char* name, int count,
-                              const char* const* arguments);
-  int (QS_MEMBER* AuxDefault)(QSType* self, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d);
-  int (QS_MEMBER* UnknownMember)(QSType* self, uintptr_t value, const char* name, int count,
-                                 const char* const* arguments, ObjectRef* out);
-  int (QS_MEMBER* UnknownMethod)(QSType* self, uintptr_t* value, const char* name, int count,
-                                 const char* const* arguments);
-  bool (QS_MEMBER* ToTextShort)(QSType* self, uintptr_t value, char* buffer);
-  bool (QS_MEMBER* ToText)(QSType* self, uintptr_t value, char* buffer, uint32_t size);
-  bool (QS_MEMBER* ToTextBase)(QSType* self, uintptr_t value, char* buffer);
-  bool (QS_MEMBER* InheritsMember)(QSType* self, const char* name);
-  bool (QS_MEMBER* InheritsMethod)(QSType* self, const char* name);
-  QSType* (QS_MEMBER* ValueType)(QSType* self);
-  bool (QS_MEMBER* AddMemberAuto)(QSType* self, const char* name, QSMemberCallback callback);
-  bool (QS_MEMBER* AddMember)(QSType* self, uint32_t id, const char* name, QSMemberCallback callback);
-  bool (QS_MEMBER* RemoveMember)(QSType* self, const char* name, QSMemberCallback callback);
-  bool (QS_MEMBER* AddMethodAuto)(QSType* self, const char* name, QSMethodCallback callback);
-  bool (QS_MEMBER* AddMethod)(QSType* self, uint32_t id, const char* name, QSMethodCallback callback);
-  bool (QS_MEMBER* RemoveMethod)(QSType* self, const char* name, QSMethodCallback callback);
-  int (QS_MEMBER* InheritedAuxOperation)(QSType* self, uintptr_t* value, uintptr_t b, uintptr_t c, uintptr_t d);
+  void*(QS_MEMBER* DeletingDestructor)(QSType* self, unsigned flags);
+  bool(QS_MEMBER* ParseValue)(QSType* self, uintptr_t* value, const char* text);
+  bool(QS_MEMBER* ParseValueAlt)(QSType* self, uintptr_t* value, const char* text);
+  bool(QS_MEMBER* ParseArgs)(QSType* self, uintptr_t* value, int count, const char* const* arguments);
+  bool(QS_MEMBER* InitValue)(QSType* self, uintptr_t* value, const char* text);
+  uintptr_t*(QS_MEMBER* ClearValue)(QSType* self, uintptr_t* value);
+  void(QS_MEMBER* ReleaseValue)(QSType* self, uintptr_t value);
+  bool(QS_MEMBER* GetMemberByRecord)(QSType* self, uintptr_t value, QSTypeMember* record, int count,
+                                     const char* const* arguments, ObjectRef* out);
+  bool(QS_MEMBER* GetMemberByName)(QSType* self, uintptr_t value, const char* name, int count,
+                                   const char* const* arguments, ObjectRef* out);
+  bool(QS_MEMBER* CallMethodByRecord)(QSType* self, uintptr_t* value, QSTypeMember* record, int count,
+                                      const char* const* arguments);
+  bool(QS_MEMBER* CallMethodByName)(QSType* self, uintptr_t* value, const char* name, int count,
+                                    const char* const* arguments);
+  int(QS_MEMBER* AuxOperation)(QSType* self, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d);
+  int(QS_MEMBER* GetMember)(QSType* self, uintptr_t value, const char* name, int count, const char* const* arguments,
+                            ObjectRef* out);
+  int(QS_MEMBER* CallMethod)(QSType* self, uintptr_t* value, const char* name, int count, const char* const* arguments);
+  int(QS_MEMBER* AuxDefault)(QSType* self, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d);
+  int(QS_MEMBER* UnknownMember)(QSType* self, uintptr_t value, const char* name, int count,
+                                const char* const* arguments, ObjectRef* out);
+  int(QS_MEMBER* UnknownMethod)(QSType* self, uintptr_t* value, const char* name, int count,
+                                const char* const* arguments);
+  bool(QS_MEMBER* ToTextShort)(QSType* self, uintptr_t value, char* buffer);
+  bool(QS_MEMBER* ToText)(QSType* self, uintptr_t value, char* buffer, uint32_t size);
+  bool(QS_MEMBER* ToTextBase)(QSType* self, uintptr_t value, char* buffer);
+  bool(QS_MEMBER* InheritsMember)(QSType* self, const char* name);
+  bool(QS_MEMBER* InheritsMethod)(QSType* self, const char* name);
+  QSType*(QS_MEMBER* ValueType)(QSType* self);
+  bool(QS_MEMBER* AddMemberAuto)(QSType* self, const char* name, QSMemberCallback callback);
+  bool(QS_MEMBER* AddMember)(QSType* self, uint32_t id, const char* name, QSMemberCallback callback);
+  bool(QS_MEMBER* RemoveMember)(QSType* self, const char* name, QSMemberCallback callback);
+  bool(QS_MEMBER* AddMethodAuto)(QSType* self, const char* name, QSMethodCallback callback);
+  bool(QS_MEMBER* AddMethod)(QSType* self, uint32_t id, const char* name, QSMethodCallback callback);
+  bool(QS_MEMBER* RemoveMethod)(QSType* self, const char* name, QSMethodCallback callback);
+  int(QS_MEMBER* InheritedAuxOperation)(QSType* self, uintptr_t* value, uintptr_t b, uintptr_t c, uintptr_t d);
 } QSTypeTable;
 QS_SLOT(QSTypeTable, DeletingDestructor, 1);
 QS_SLOT(QSTypeTable, ParseValue, 2);
@@ -132,11 +131,11 @@ struct QSType {
 /* The module object: five slots, no destructor. */
 typedef struct QSModule QSModule;
 typedef struct QSModuleTable {
-  int (QS_MEMBER* GetVersion)(QSModule* self);
-  bool (QS_MEMBER* Initialize)(QSModule* self, ScriptHost* host);
-  void (QS_MEMBER* Shutdown)(QSModule* self);
-  void (QS_MEMBER* Pulse)(QSModule* self);
-  void (QS_MEMBER* Spare)(QSModule* self);
+  int(QS_MEMBER* GetVersion)(QSModule* self);
+  bool(QS_MEMBER* Initialize)(QSModule* self, ScriptHost* host);
+  void(QS_MEMBER* Shutdown)(QSModule* self);
+  void(QS_MEMBER* Pulse)(QSModule* self);
+  void(QS_MEMBER* Spare)(QSModule* self);
 } QSModuleTable;
 QS_SLOT(QSModuleTable, GetVersion, 1);
 QS_SLOT(QSModuleTable, Initialize, 2);
@@ -153,18 +152,18 @@ struct ScriptHost {
   const ScriptHostTable* table;
 };
 struct ScriptHostTable {
-  bool (QS_MEMBER* BindGlobalObject)(ScriptHost* self, const char* name, GlobalObjectResolver resolver);
-  bool (QS_MEMBER* UnbindGlobalObject)(ScriptHost* self, const char* name);
-  bool (QS_MEMBER* InstallType)(ScriptHost* self, QSType* type);
-  bool (QS_MEMBER* UninstallType)(ScriptHost* self, QSType* type);
-  QSType* (QS_MEMBER* LookupType)(ScriptHost* self, const char* name, int reserved1, int reserved2);
-  int (QS_MEMBER* DeclareEvent)(ScriptHost* self, const char* name);
-  int (QS_MEMBER* FireEvent)(ScriptHost* self, int id, int reserved, int count, const char* const* arguments,
-                             ObjectRef* context);
+  bool(QS_MEMBER* BindGlobalObject)(ScriptHost* self, const char* name, GlobalObjectResolver resolver);
+  bool(QS_MEMBER* UnbindGlobalObject)(ScriptHost* self, const char* name);
+  bool(QS_MEMBER* InstallType)(ScriptHost* self, QSType* type);
+  bool(QS_MEMBER* UninstallType)(ScriptHost* self, QSType* type);
+  QSType*(QS_MEMBER* LookupType)(ScriptHost* self, const char* name, int reserved1, int reserved2);
+  int(QS_MEMBER* DeclareEvent)(ScriptHost* self, const char* name);
+  int(QS_MEMBER* FireEvent)(ScriptHost* self, int id, int reserved, int count, const char* const* arguments,
+                            ObjectRef* context);
   void (*ConsoleWrite)(ScriptHost* self, const char* format, ...);
-  uintptr_t (QS_MEMBER* ParseFilter)(ScriptHost* self, const char* query);
-  bool (QS_MEMBER* MatchFilter)(ScriptHost* self, uintptr_t filter, ObjectRef* object, unsigned char* matched);
-  void (QS_MEMBER* ReleaseFilter)(ScriptHost* self, uintptr_t filter);
+  uintptr_t(QS_MEMBER* ParseFilter)(ScriptHost* self, const char* query);
+  bool(QS_MEMBER* MatchFilter)(ScriptHost* self, uintptr_t filter, ObjectRef* object, unsigned char* matched);
+  void(QS_MEMBER* ReleaseFilter)(ScriptHost* self, uintptr_t filter);
 };
 QS_SLOT(ScriptHostTable, BindGlobalObject, 1);
 QS_SLOT(ScriptHostTable, UnbindGlobalObject, 2);
@@ -181,4 +180,3 @@ QS_SLOT(ScriptHostTable, ReleaseFilter, 11);
 /* The exports, undecorated: the factory, __cdecl, and the interface version. */
 typedef QSModule* (*CreateQSModuleInterfaceFunc)(int version);
 #define QS_INTERFACE_VERSION 23
-

@@ -37,8 +37,7 @@ bool StandinStart(StandinChild* child, const char* program) {
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   char commandLine[MAX_PATH + 3];
   snprintf(commandLine, sizeof commandLine, "\"%s\"", program);
-  const BOOL started =
-      CreateProcessA(program, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &child->process);
+  const BOOL started = CreateProcessA(program, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &child->process);
   CloseHandle(childInput);
   CloseHandle(childOutput);
   if (!started)
