@@ -8,7 +8,6 @@
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/ReadTreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
-#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "platform/sim/SimDesktop.h"
 
@@ -74,8 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TreeItemInfo info;
   bool answered = true;
   const bool read = ReadTreeItem(tree, stale ? deleted : item, memory, &info, &answered);
-  // The failure box is shown from a thread of its own.
-  FuzzCheck(VentFailureBox::AwaitClosed(kBoxTimeoutMs), "the failure box closes");
+  // The failure box is shown from a thread of its own; it must have ended,
+  // unwinding and all, before the leak check after this input.
+  FuzzCheck(sim::AwaitThreadsEnded(kBoxTimeoutMs), "the failure box's thread ends");
   const std::vector<sim::MessageBoxRecord> boxes = sim::TakeMessageBoxes();
   FuzzCheck(answered, "the tree view answered");
   if (stale) {

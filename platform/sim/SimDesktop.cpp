@@ -2,6 +2,7 @@
 #include "platform/sim/SimDesktop.h"
 
 #include "platform/sim/Desktop.h"
+#include "platform/sim/SimThread.h"
 
 #include <chrono>
 
@@ -168,6 +169,10 @@ bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs) {
 bool AwaitModuleReferences(int count, DWORD timeoutMs) {
   return Desktop::Get().AwaitModuleReferences(count,
                                               std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+bool AwaitThreadsEnded(DWORD timeoutMs) {
+  return SimThread::AwaitAllEnded(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
 }  // namespace sim

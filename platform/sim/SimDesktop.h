@@ -166,5 +166,8 @@ SIMWIN_API bool AwaitMessageBoxes(std::size_t count, DWORD timeoutMs);
 // Waits until the references on the process's loaded image taken by
 // GetModuleHandleExA and not given back number `count`; false after `timeoutMs`.
 SIMWIN_API bool AwaitModuleReferences(int count, DWORD timeoutMs);
+// Waits until every thread made by CreateThread has ended, unwinding and all;
+// false after `timeoutMs`.
+SIMWIN_API bool AwaitThreadsEnded(DWORD timeoutMs);
 
 }  // namespace sim

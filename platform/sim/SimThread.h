@@ -34,6 +34,10 @@ class SimThread : public std::enable_shared_from_this<SimThread> {
   // True once the thread has ended; waits until `deadline` (for ever without one).
   bool Wait(std::optional<Clock::time_point> deadline);
 
+  // True once every thread Start() began has ended, its unwinding included;
+  // waits until `deadline`.
+  static bool AwaitAllEnded(Clock::time_point deadline);
+
   // A fresh id, never handed out before (window threads take theirs here too).
   static DWORD NewID();
   // The calling thread's id: its SimThread's, or one drawn on first use.
