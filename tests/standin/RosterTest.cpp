@@ -7,14 +7,12 @@
 
 using standin::DisplayText;
 using standin::Entry;
+using standin::MakeUser;
 
 namespace {
 
 Entry Drawn(const std::string& name, const std::string& rank, const std::string& flags, const std::string& suffix) {
-  Entry entry;
-  entry.name = name;
-  entry.rank = rank;
-  entry.flags = flags;
+  Entry entry = MakeUser(name, flags, rank);
   entry.suffix = suffix;
   return entry;
 }
