@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
+
+#include "elements/NameIndex.h"
 
 class VentriloElement;
 
@@ -10,21 +11,18 @@ class VentriloElement;
 // (VentriloElement::CompareNames), at the end when none does.
 //
 // While the chain is sorted by its current names, that place is the upper
-// bound of the child's name, which an index of the chain gives in logarithmic
-// time, so filling a channel in any name order stays linear overall. A rename
-// does not move an element and can leave the chain unsorted; the place is
-// then found by walking the chain from its head, as the rule says, until the
-// chain is sorted again. Sortedness is tracked as the number of neighbouring
+// bound of the child's name, which an index of the chain (NameIndex) gives in
+// logarithmic time, so filling a channel in any name order stays linear
+// overall. A rename does not move an element and can leave the chain
+// unsorted; the place is then found by walking the chain from its head, as
+// the rule says, until the chain is sorted again. Sortedness is tracked as the number of neighbouring
 // pairs out of order, kept up to date at every link, unlink and rename.
 class SiblingOrder {
  public:
   // The siblings `child` goes between (null: the chain's end) in the chain
   // headed by `first`. The child is counted in from here on, so the caller
   // links it there.
-  struct Place {
-    VentriloElement* before;
-    VentriloElement* after;
-  };
+  using Place = NameIndex::Neighbours;
   Place Insert(VentriloElement* first, VentriloElement* child);
   // Before the linked `child` leaves the chain.
   void Unlinking(VentriloElement* child);
@@ -33,10 +31,6 @@ class SiblingOrder {
   void Renamed(const VentriloElement* child);
 
  private:
-  struct ByName {
-    bool operator()(const VentriloElement* a, const VentriloElement* b) const;
-  };
-
   // 1 when `a` and `b` are both set and `a`'s name sorts after `b`'s.
   static std::size_t OutOfOrder(const VentriloElement* a, const VentriloElement* b);
   void Reindex(VentriloElement* first);
@@ -44,6 +38,8 @@ class SiblingOrder {
   std::size_t outOfOrder_ = 0;
   // The chain in its order, valid only while `indexed_`: always dropped when
   // the chain becomes unsorted, rebuilt when it is needed sorted again.
-  std::multiset<VentriloElement*, ByName> index_;
+  NameIndex index_;
   bool indexed_ = false;
+  // The renamed child's entry, from Renaming to Renamed.
+  NameIndex::Position renaming_{};
 };

@@ -18,18 +18,13 @@ constexpr const char* kIconNames[] = {
     "voicechan.ico",   "voiceu2u.ico",     "voicegroup.ico", "voicep2p.ico",     "netstatus.ico",
 };
 
-unsigned char FoldCase(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
-
 }  // namespace
 
 int VentriloElement::CompareNames(const std::string& a, const std::string& b) {
   const std::size_t common = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = FoldCase(a[i]);
-    const unsigned char y = FoldCase(b[i]);
+    const unsigned char x = FoldNameByte(a[i]);
+    const unsigned char y = FoldNameByte(b[i]);
     if (x != y)
       return x < y ? -1 : 1;
   }

@@ -170,6 +170,10 @@ class VentriloElement {
   // The order of children: names compared byte by byte with the letters A to Z
   // folded to lower case; negative, 0 or positive.
   static int CompareNames(const std::string& a, const std::string& b);
+  static unsigned char FoldNameByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+  }
 
  protected:
   virtual ~VentriloElement();

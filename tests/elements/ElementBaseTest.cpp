@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
@@ -60,6 +62,71 @@ TEST_F(ChildOrder, Rename_DoesNotMoveTheElement) {
   snapshot.Detach(bob);
   Apply();
   EXPECT_THAT(Children(Element(1)), ElementsAre("dave", "carol"));
+}
+
+// A channel of hundreds through every path of its order: the index of a
+// sorted chain (its blocks splitting, merging and borrowing; long names that
+// share their first bytes; equal folded names), renames that keep the chain
+// sorted or not, and leaves that sort it again. The model places each
+// newcomer by the rule itself.
+TEST_F(ChildOrder, LargeChannel_FollowsThePlacementRuleThroughRenamesAndLeaves) {
+  std::mt19937 random(5);
+  const auto draw = [&random](std::size_t count) { return static_cast<std::size_t>(random() % count); };
+  const auto drawName = [&draw] {
+    static const char* const stems[] = {
+        "", "a", "Bob", "bob", "Zed", "a-name-longer-than-sixteen-", "A-NAME-LONGER-THAN-SIXTEEN-x"};
+    return stems[draw(std::size(stems))] + std::to_string(draw(300));
+  };
+  const auto outOfOrder = [](const std::string& a, const std::string& b) {
+    return VentriloElement::CompareNames(a, b) > 0;
+  };
+  std::vector<std::pair<std::uint32_t, std::string>> model;  // key and name, in chain order
+  std::map<std::uint32_t, FakeUser*> users;
+  std::uint32_t nextKey = 10;
+  const auto leave = [&](std::size_t at) {
+    snapshot.Detach(users[model[at].first]);
+    users.erase(model[at].first);
+    model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  const auto expectModel = [&](int round) {
+    std::vector<std::uint32_t> keys;
+    for (const VentriloElement* child = Element(1)->GetFirstChild(); child; child = child->GetNext())
+      keys.push_back(child->GetItemKey());
+    std::vector<std::uint32_t> expected;
+    for (const auto& [key, name] : model)
+      expected.push_back(key);
+    ASSERT_EQ(keys, expected) << "round " << round;
+  };
+  for (int round = 0; round < 40; ++round) {
+    // Renames come first in the snapshot, newcomers after them.
+    for (std::size_t i = draw(6); i > 0 && !model.empty(); --i) {
+      auto& [key, name] = model[draw(model.size())];
+      name = draw(8) == 0 ? drawName() : name + std::to_string(draw(10));
+      users[key]->values.name = name;
+    }
+    for (std::size_t i = draw(200); i > 0; --i) {
+      const std::string name = drawName();
+      const auto at =
+          std::find_if(model.begin(), model.end(), [&](const auto& held) { return outOfOrder(held.second, name); });
+      model.insert(at, {nextKey, name});
+      users[nextKey] = snapshot.AddUser(server, {.key = nextKey, .name = name});
+      ++nextKey;
+    }
+    Apply();
+    expectModel(round);
+    for (std::size_t i = draw(120); i > 0 && !model.empty(); --i)
+      leave(draw(model.size()));
+    if (round % 3 == 2) {
+      for (std::size_t at = 1; at < model.size();) {
+        if (outOfOrder(model[at - 1].second, model[at].second))
+          leave(at);
+        else
+          ++at;
+      }
+    }
+    Apply();
+    expectModel(round);
+  }
 }
 
 class ChangeDetection : public ElementFixture {
