@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Google Benchmark (Debian's source package) with the 64-bit MinGW-w64
 # toolchain into build/benchmark-mingw64, then the capture benchmark of the
-# win64 build, and runs it under wine64. Needs Debian source entries (deb-src);
+# win64 build, and runs it under wine64 (Google Benchmark flags are passed on).
+# It also builds the DLL and the latency program that scripts/bench.sh runs. Needs Debian source entries (deb-src);
 # as root it adds them (scripts/debian-source.sh). Not part of CI: it only
 # produces figures.
 set -euo pipefail
@@ -21,6 +22,6 @@ if [ ! -f "$prefix/lib/cmake/benchmark/benchmarkConfig.cmake" ]; then
   cmake --install "$src/build"
 fi
 cmake --preset win64 -Dbenchmark_DIR="$prefix/lib/cmake/benchmark"
-cmake --build --preset win64 -j "$(nproc)" --target capture_bench standin_client
+cmake --build --preset win64 -j "$(nproc)" --target capture_bench standin_client chorister handler_latency
 . scripts/wine-env.sh "$root/build/win64"
 "$wine" build/win64/bin/capture_bench.exe "$(windows_path build/win64/bin/standin_client.exe)" "$@"

@@ -17,6 +17,7 @@
 #include "tests/windows/BoxDismisser.h"
 #include "tests/windows/CScriptHost.h"
 #include "tests/windows/ModuleAbi.h"
+#include "tests/windows/ModuleLibrary.h"
 #include "tests/windows/StandinChild.h"
 
 #include <windows.h>
@@ -554,25 +555,8 @@ static void Scenario(Session* session) {
   Expect(closed >= 0 && At(session, closed)->contextID == instanceID, "exit: the instance that opened closes");
 }
 
-typedef struct Library {
-  HMODULE module;
-  CreateQSModuleInterfaceFunc factory;
-  const int* version;
-} Library;
-
-static bool Load(Library* library, const char* path) {
-  library->module = LoadLibraryA(path);
-  library->factory = NULL;
-  library->version = NULL;
-  if (library->module == NULL)
-    return false;
-  library->factory = (CreateQSModuleInterfaceFunc)(void*)GetProcAddress(library->module, "CreateQSModuleInterface");
-  library->version = (const int*)(void*)GetProcAddress(library->module, "QSModule_Version");
-  return library->factory != NULL && library->version != NULL;
-}
-
 static DWORD WINAPI Unload(LPVOID library) {
-  FreeLibrary(((Library*)library)->module);
+  FreeLibrary(((ModuleLibrary*)library)->module);
   return 0;
 }
 
@@ -582,8 +566,8 @@ static DWORD WINAPI Unload(LPVOID library) {
 static void UnloadWithoutShutdown(const char* path) {
   CScriptHost host;
   CScriptHostInit(&host);
-  Library library;
-  QSModule* module = Load(&library, path) ? library.factory(QS_INTERFACE_VERSION) : NULL;
+  ModuleLibrary library;
+  QSModule* module = ModuleLibraryLoad(&library, path) ? library.factory(QS_INTERFACE_VERSION) : NULL;
   if (Expect(module != NULL && module->table->Initialize(module, &host.base), "the DLL loads again and initialises")) {
     HANDLE unloader = CreateThread(NULL, 0, Unload, &library, 0, NULL);
     const bool returned = unloader != NULL && WaitForSingleObject(unloader, CHANGE_TIMEOUT_MS) == WAIT_OBJECT_0;
@@ -625,8 +609,9 @@ int main(int argc, char** argv) {
     built = StandinExpect(&client, kRoster[i], "ok") && built;
   Expect(built, "the client shows a server, two channels and two users");
 
-  Library library;
-  if (!Expect(Load(&library, argv[2]), "the DLL loads and exports CreateQSModuleInterface and QSModule_Version"))
+  ModuleLibrary library;
+  if (!Expect(ModuleLibraryLoad(&library, argv[2]),
+              "the DLL loads and exports CreateQSModuleInterface and QSModule_Version"))
     return Finish();
   Expect(*library.version == QS_INTERFACE_VERSION, "QSModule_Version is 23");
   Expect(library.factory(22) == NULL && library.factory(24) == NULL, "interface versions 22 and 24 are refused");
