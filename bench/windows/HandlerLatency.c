@@ -97,14 +97,15 @@ static double Median(double* values, int count) {
 }
 
 /* The median time between two captures, from the hand-overs of a comment that
-   changes at every pulse. */
+   changes at every pulse; negative on time-out. */
 static double MeasureCycle(void) {
   double times[kCycles + 1];
   int seen = 0;
   size_t from = host.eventCount;
-  double next = Now();
+  const double start = Now();
+  double next = start;
   for (int change = 0; seen <= kCycles; ++change) {
-    if (!Command("comment Last c%d", change, 0))
+    if (!Command("comment Last c%d", change, 0) || Now() - start > kTimeoutMs)
       return -1;
     Pulse(&next);
     for (; from < host.eventCount && seen <= kCycles; ++from) {
