@@ -40,8 +40,9 @@ wait "$linux" || fail "the Linux host ended with status $? (see $out/linux.log)"
 # Two races of a live client are left out on both sides, as the simulated
 # desktop changes a client in one step: an "OnOffline" right before
 # "OnInstanceClosed" (a client caught halfway through exiting), and a move
-# there and back (leaving A for B, then B for A) that a capture caught halfway
-# through a user's move raises when it met the user under both channels.
+# there and back (leaving A for B, then B for A) right after a user's move,
+# from a capture that overlapped the move and still saw the user under the
+# old channel.
 streams() {
   tr -d '\r' <"$1" | sed -n '/^== event streams$/,$p' |
     awk '$0 == "  OnOffline" { held = 1; next }
