@@ -79,10 +79,9 @@ void NameIndex::BlockChanged(std::size_t block) {
   lastHighs_[block] = blocks_[block]->highs[blocks_[block]->count - 1];
 }
 
-std::size_t NameIndex::NewBlock(std::size_t at) {
+void NameIndex::NewBlock(std::size_t at) {
   blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(at), std::make_unique<Block>());
   lastHighs_.insert(lastHighs_.begin() + static_cast<std::ptrdiff_t>(at), 0);
-  return at;
 }
 
 void NameIndex::DropBlock(std::size_t at) {
@@ -179,11 +178,11 @@ void NameIndex::Rekey(Position position) {
 // Done before an entry goes into the full `block`, which then keeps the lower
 // half.
 void NameIndex::Split(std::size_t block) {
-  const std::size_t upper = NewBlock(block + 1);
+  NewBlock(block + 1);
   Block& lower = *blocks_[block];
-  Transfer(lower, kBlock / 2, lower.count - kBlock / 2, *blocks_[upper], 0);
+  Transfer(lower, kBlock / 2, lower.count - kBlock / 2, *blocks_[block + 1], 0);
   BlockChanged(block);
-  BlockChanged(upper);
+  BlockChanged(block + 1);
 }
 
 // The later block keeps its last entry.

@@ -92,7 +92,7 @@ class NameIndex {
   Position Bound(const Probe& probe, bool orEqual) const;
   bool Holds(Position position) const;
   void BlockChanged(std::size_t block);
-  std::size_t NewBlock(std::size_t at);
+  void NewBlock(std::size_t at);
   void DropBlock(std::size_t at);
   // Moves `count` entries from `first` of `from` to `at` of `to`.
   static void Transfer(Block& from, std::size_t first, std::size_t count, Block& to, std::size_t at);

@@ -22,33 +22,33 @@ scripts/install-deps.sh
 scripts/install-deps.sh python3 gnuplot-nox
 
 if [ "${1:-}" != "--table" ]; then
-cmake --preset default >/dev/null
-cmake --build --preset default --target bench_elements -j "$(nproc)"
-# The element figures run in turn, BENCH_REPETITIONS times (5), and each
-# counts its least CPU time: what the machine's other load adds to a pass is
-# never negative, and the 30,000-user passes feel it most, through the caches.
-elements=(--benchmark_filter='^BM_(UnchangedPass|FirstPass|MapFloor|InterfaceFloor)'
-          --benchmark_repetitions="${BENCH_REPETITIONS:-5}" --benchmark_enable_random_interleaving=true
-          --benchmark_out_format=json)
-build/default/bin/bench_elements "${elements[@]}" --benchmark_out="$results/elements.json"
-rm -f "$results/elements-before.json" "$results/elements-before.label"
-if [ -n "${BENCH_BEFORE:-}" ]; then
-  "$BENCH_BEFORE" "${elements[@]}" --benchmark_out="$results/elements-before.json"
-  echo "${BENCH_BEFORE_LABEL:-an earlier build}" >"$results/elements-before.label"
-fi
+  cmake --preset default >/dev/null
+  cmake --build --preset default --target bench_elements -j "$(nproc)"
+  # The element figures run in turn, BENCH_REPETITIONS times (5), and each
+  # counts its least CPU time: what the machine's other load adds to a pass is
+  # never negative, and the 30,000-user passes feel it most, through the caches.
+  elements=(--benchmark_filter='^BM_(UnchangedPass|FirstPass|MapFloor|InterfaceFloor)'
+            --benchmark_repetitions="${BENCH_REPETITIONS:-5}" --benchmark_enable_random_interleaving=true
+            --benchmark_out_format=json)
+  build/default/bin/bench_elements "${elements[@]}" --benchmark_out="$results/elements.json"
+  rm -f "$results/elements-before.json" "$results/elements-before.label"
+  if [ -n "${BENCH_BEFORE:-}" ]; then
+    "$BENCH_BEFORE" "${elements[@]}" --benchmark_out="$results/elements-before.json"
+    echo "${BENCH_BEFORE_LABEL:-an earlier build}" >"$results/elements-before.label"
+  fi
 
-if [ "${1:-}" = "--windows" ]; then
-  out="$(realpath "$results")/capture-wine64.json"
-  # Wine's cost shifts with the machine's load: the three run in turn, five
-  # times, and the median of each counts.
-  scripts/build-windows-benchmark.sh "--benchmark_out=Z:$(echo "$out" | tr / '\\')" --benchmark_out_format=json \
-    --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
-  # A change in a client to its handler, with the host pulsing as chorister-host does.
-  . scripts/wine-env.sh "$PWD/build/win64"
-  "$wine" build/win64/bin/handler_latency.exe "$(windows_path build/win64/bin/standin_client.exe)" \
-    "$(windows_path build/win64/lib/chorister.dll)" 15 >"$results/latency-wine64.json"
-  [ -n "$wineserver" ] && "$wineserver" -k 2>/dev/null || true
-fi
+  if [ "${1:-}" = "--windows" ]; then
+    out="$(realpath "$results")/capture-wine64.json"
+    # Wine's cost shifts with the machine's load: the three run in turn, five
+    # times, and the median of each counts.
+    scripts/build-windows-benchmark.sh "--benchmark_out=Z:$(echo "$out" | tr / '\\')" --benchmark_out_format=json \
+      --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+    # A change in a client to its handler, with the host pulsing as chorister-host does.
+    . scripts/wine-env.sh "$PWD/build/win64"
+    "$wine" build/win64/bin/handler_latency.exe "$(windows_path build/win64/bin/standin_client.exe)" \
+      "$(windows_path build/win64/lib/chorister.dll)" 15 >"$results/latency-wine64.json"
+    [ -n "$wineserver" ] && "$wineserver" -k 2>/dev/null || true
+  fi
 fi
 
 python3 - "$results" <<'EOF'

@@ -53,6 +53,11 @@ static void Pulse(double* next) {
     Sleep((DWORD)wait);
 }
 
+/* True when the fired event at `index` is `event` with `user` as its context. */
+static bool Fired(size_t index, const char* event, const char* user) {
+  return strcmp(host.events[index].name, event) == 0 && strcmp(host.events[index].contextName, user) == 0;
+}
+
 /* The time of the first `event` of `user` at or after index `from`, pulsing
    until it fires; negative on time-out. */
 static double AwaitEvent(const char* event, const char* user, size_t from) {
@@ -60,7 +65,7 @@ static double AwaitEvent(const char* event, const char* user, size_t from) {
   double next = start;
   for (;;) {
     for (size_t i = from; i < host.eventCount; ++i) {
-      if (strcmp(host.events[i].name, event) == 0 && strcmp(host.events[i].contextName, user) == 0)
+      if (Fired(i, event, user))
         return Now();
     }
     if (Now() - start > kTimeoutMs)
@@ -109,8 +114,7 @@ static double MeasureCycle(void) {
       return -1;
     Pulse(&next);
     for (; from < host.eventCount && seen <= kCycles; ++from) {
-      if (strcmp(host.events[from].name, "Ventrilo.OnCommentChanged") == 0 &&
-          strcmp(host.events[from].contextName, "Last") == 0)
+      if (Fired(from, "Ventrilo.OnCommentChanged", "Last"))
         times[seen++] = Now();
     }
   }
