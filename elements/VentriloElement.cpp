@@ -80,7 +80,7 @@ int VentriloElement::Raise(ScriptEvent event, int previous) {
 }
 
 void VentriloElement::Arrive(std::uint32_t pass, ITreeItem* item) {
-  UpdateFromItem(pass, item);
+  UpdateFromItem(pass, item->GetInfo(), item->GetHandle());
   Raise(ScriptEvent::JoinedInstance);
 }
 
@@ -109,21 +109,21 @@ int VentriloElement::RaiseFlagsChanged(std::uint32_t previous) {
 }
 int VentriloElement::RaiseIconChanged(int previous) { return Raise(ScriptEvent::IconChanged, previous); }
 
-void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
+void VentriloElement::UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle) {
   pass_ = pass;
   // A client moves an item by deleting and inserting it again, which gives it
   // a new handle; on Windows the old one is a dangling pointer inside the
   // client. Following the handle keeps Select and Join on the live item.
-  treeItemHandle_ = item->GetHandle();
-  SetIconID(item->GetIconID());
-  SetName(item->GetName());
-  SetPronunciation(item->GetPronunciation());
-  SetComment(item->GetComment());
-  SetCommentURL(item->GetCommentURL());
-  SetRankID(item->GetRankID());
-  SetRank(item->GetRank());
-  SetFlags(item->GetFlags());
-  SetDisplayText(item->GetDisplayText());
+  treeItemHandle_ = handle;
+  SetIconID(info.iconID);
+  SetName(info.name.c_str());
+  SetPronunciation(info.pronunciation.c_str());
+  SetComment(info.comment.c_str());
+  SetCommentURL(info.commentURL.c_str());
+  SetRankID(info.rankID);
+  SetRank(info.rank.c_str());
+  SetFlags(info.flags);
+  SetDisplayText(info.displayText.c_str());
 }
 
 bool VentriloElement::MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle) {

@@ -105,14 +105,14 @@ class VentriloElement {
   virtual int RaiseIconChanged(int previous);
 
   // Records that the item was seen in `pass` (the caller keeps the instance's
-  // count of unseen elements), follows its tree-view handle, and
-  // copies its attributes through the setters: icon, name, pronunciation,
-  // comment, comment URL, rank id, rank, flags, display text, which is the
-  // order of their change events.
-  virtual void UpdateFromItem(std::uint32_t pass, ITreeItem* item);
-  // What UpdateFromItem does for an item whose nine attributes, read flat as
-  // `info`, all equal the element's: records the pass and follows the handle,
-  // and raises nothing. False, changing nothing, when any attribute differs.
+  // count of unseen elements), follows its tree-view handle `handle`, and
+  // copies its attributes `info` through the setters: icon, name,
+  // pronunciation, comment, comment URL, rank id, rank, flags, display text,
+  // which is the order of their change events. Texts are read as C strings.
+  virtual void UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
+  // What UpdateFromItem does for an item whose nine attributes all equal the
+  // element's: records the pass and follows the handle, and raises nothing.
+  // False, changing nothing, when any attribute differs.
   bool MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
   // Change-detecting setters: an equal value (byte for byte, so case counts)
   // changes nothing; a new one is stored before its event is raised, so a

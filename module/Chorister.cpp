@@ -1,6 +1,7 @@
 #include "module/Chorister.h"
 
 #include "elements/ElementContext.h"
+#include "elements/InstanceList.h"
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
 #include "hostsdk/QSDeletableType.h"
@@ -112,20 +113,13 @@ void Chorister::Pulse() {
   CWinLock lock(&lock_, true);
   if (!newData_)
     return;
-  const auto& clients = VentriloInstance::ClientMap();
-  for (auto entry = clients.begin(); entry != clients.end();) {
-    VentriloInstance* element = entry->second;
-    const bool gone = pending_.find(entry->first) == pending_.end();
-    ++entry;  // Destroy takes the element out of the map
-    if (gone)
-      element->Destroy();
-  }
+  InstanceList::DestroyAbsent(pending_);
   for (const auto& [client, snapshot] : pending_) {
-    const auto found = clients.find(client);
-    if (found == clients.end())
-      new VentriloInstance(NextElementID(), nullptr, client);  // owned by the client map until Destroy
+    VentriloInstance* found = InstanceList::Find(client);
+    if (!found)
+      new VentriloInstance(NextElementID(), nullptr, client);  // owned by the instance list until Destroy
     else if (snapshot)
-      found->second->ApplySnapshot(snapshot);
+      found->ApplySnapshot(snapshot);
   }
   ReleaseTable(pending_);
   newData_ = false;
@@ -245,8 +239,4 @@ void Chorister::DestroyTypes() {
 
 // Silently: events are raised only inside a pulse, and the scripts that would
 // handle these are being torn down with the host's session.
-void Chorister::DestroyInstances() {
-  const auto& clients = VentriloInstance::ClientMap();
-  while (!clients.empty())
-    clients.begin()->second->Discard();
-}
+void Chorister::DestroyInstances() { InstanceList::DiscardAll(); }

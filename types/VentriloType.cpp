@@ -1,5 +1,6 @@
 #include "types/VentriloType.h"
 
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "elements/ElementContext.h"
 #include "elements/EventSink.h"
@@ -39,7 +40,7 @@ bool VentriloType::GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int,
   if (record == nullptr || record->ID != kInstances) {
     return false;
   }
-  return AnswerElement(VentriloInstance::First(), out);
+  return AnswerElement(InstanceList::First(), out);
 }
 
 bool VentriloType::CallMethodByRecord(std::uintptr_t&, _QSTypeMember* record, int argumentCount,

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "elements/VentriloUser.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -271,7 +272,7 @@ class RosterWalk : public ModuleFixture {
 
   // True when the pass left everything as it must be; reports the first fault.
   bool Sound() {
-    VentriloInstance* instance = VentriloInstance::First();
+    VentriloInstance* instance = InstanceList::First();
     if (!instance || instance->GetNextInstance())
       return ADD_FAILURE() << "one instance expected", false;
     if (!instance->CheckTree())

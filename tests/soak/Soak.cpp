@@ -12,6 +12,7 @@
 // --plant-wrong-expectation expects a wrong comment for one user after 100
 // changes, to show that a wrong tree is caught: the soak must then fail,
 // naming "(planted)". Exits 0 when every check held.
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -91,8 +92,8 @@ class Soak {
 };
 
 VentriloInstance* Soak::InstanceOf(const Client& client) const {
-  for (const auto& [ventrilo, instance] : VentriloInstance::ClientMap()) {
-    if (ventrilo->GetProcessID() == client.model->Client().ProcessId())
+  for (VentriloInstance* instance = InstanceList::First(); instance; instance = instance->GetNextInstance()) {
+    if (instance->GetClient()->GetProcessID() == client.model->Client().ProcessId())
       return instance;
   }
   return nullptr;
