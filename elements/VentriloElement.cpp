@@ -6,30 +6,9 @@
 #include "elements/ElementRegistry.h"
 #include "elements/EventSink.h"
 #include "elements/SiblingOrder.h"
+#include "libventrilo/ClientIcons.h"
 #include "libventrilo/ITreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
-
-namespace {
-
-// The client's icon files by tree-view image index.
-constexpr const char* kIconNames[] = {
-    "server.ico",      "channel.ico",      "voiceoff.ico",   "voiceon.ico",      "chanpass.ico",
-    "channelopen.ico", "chanpassopen.ico", "chanauth.ico",   "chanauthopen.ico", "voicebegin.ico",
-    "voicechan.ico",   "voiceu2u.ico",     "voicegroup.ico", "voicep2p.ico",     "netstatus.ico",
-};
-
-}  // namespace
-
-int VentriloElement::CompareNames(const std::string& a, const std::string& b) {
-  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = FoldNameByte(a[i]);
-    const unsigned char y = FoldNameByte(b[i]);
-    if (x != y)
-      return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 namespace {
 
@@ -148,10 +127,10 @@ void VentriloElement::SetName(const char* text) {
     return;
   SiblingOrder* order = IsLinked() ? parent_->siblingOrder_.get() : nullptr;
   if (order)
-    order->Renaming(this);
+    order->Renaming(previous_, this, next_);
   name_ = text;
   if (order)
-    order->Renamed(this);
+    order->Renamed(previous_, this, next_);
   RaiseNameChanged();
 }
 
@@ -221,7 +200,8 @@ void VentriloElement::AddChild(VentriloElement* child) {
   child->parent_ = this;
   if (!siblingOrder_)
     siblingOrder_ = std::make_unique<SiblingOrder>();
-  const auto [before, after] = siblingOrder_->Insert(firstChild_, child);
+  const auto [before, after] =
+      siblingOrder_->Insert(firstChild_, child, [](const VentriloElement* element) { return element->next_; });
   child->previous_ = before;
   child->next_ = after;
   if (before)
@@ -245,7 +225,7 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
 // it again, and a Destroy() of it does not detach it a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
   if (siblingOrder_)
-    siblingOrder_->Unlinking(child);
+    siblingOrder_->Unlinking(child->previous_, child, child->next_);
   if (child->next_)
     child->next_->previous_ = child->previous_;
   if (child->previous_)

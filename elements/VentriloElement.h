@@ -18,8 +18,9 @@
 // The other jobs live beside this class: the registry (ElementRegistry), the
 // metadata (ElementMetadata), where a child goes among its siblings
 // (SiblingOrder), and the control of the client (Select and Join, through the
-// instance's ClientTreeView). An element knows its instance only as the root
-// of its tree, through the hook below and AsInstance().
+// library's VentTreeView that the instance holds). An element knows its
+// instance only as the root of its tree, through the hook below and
+// AsInstance().
 //
 // Everything here runs on the host's main thread, under the module lock while
 // a pulse runs. Event handlers run inside the raising calls and may read and
@@ -167,13 +168,6 @@ class VentriloElement {
   static VentriloElement* FromID(std::uint32_t id);
   // Number of live elements.
   static std::size_t LiveCount();
-  // The order of children: names compared byte by byte with the letters A to Z
-  // folded to lower case; negative, 0 or positive.
-  static int CompareNames(const std::string& a, const std::string& b);
-  static unsigned char FoldNameByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-  }
 
  protected:
   virtual ~VentriloElement();

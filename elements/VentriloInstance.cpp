@@ -11,15 +11,13 @@
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
 #include "hostsdk/ScriptHost.h"
+#include "libventrilo/ClientIcons.h"
 #include "libventrilo/IServer.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
 
 namespace {
-
-// The server item's image index while the client is not connected ("netstatus.ico").
-constexpr int kDisconnectedIcon = 14;
 
 // Whether `element` is `ancestor` or lies in its subtree.
 bool IsWithin(const VentriloElement* element, const VentriloElement* ancestor) {

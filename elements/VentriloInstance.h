@@ -17,10 +17,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "elements/ClientTreeView.h"
 #include "elements/ItemMap.h"
 #include "elements/VentriloElement.h"
 #include "libventrilo/SnapshotItems.h"
+#include "libventrilo/VentTreeView.h"
 
 class ISnapshot;
 class IVentrilo;
@@ -117,7 +117,8 @@ class VentriloInstance : public VentriloElement {
   void UpdateMe(ISnapshot* snapshot);
   void UpdateSelection(ISnapshot* snapshot);
 
-  ClientTreeView treeView_;
+  // The tree view of the last snapshot that showed a connected server.
+  VentTreeView treeView_;
   bool online_ = false;
   VentriloUser* me_ = nullptr;
   VentriloElement* selection_ = nullptr;

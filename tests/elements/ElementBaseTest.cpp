@@ -5,6 +5,7 @@
 #include <map>
 #include <random>
 
+#include "elements/NameCollation.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
 #include "tests/elements/ElementFixture.h"
@@ -78,7 +79,7 @@ TEST_F(ChildOrder, LargeChannel_FollowsThePlacementRuleThroughRenamesAndLeaves) 
     return stems[draw(std::size(stems))] + std::to_string(draw(300));
   };
   const auto outOfOrder = [](const std::string& a, const std::string& b) {
-    return VentriloElement::CompareNames(a, b) > 0;
+    return CompareNames(a, b) > 0;
   };
   std::vector<std::pair<std::uint32_t, std::string>> model;  // key and name, in chain order
   std::map<std::uint32_t, FakeUser*> users;
