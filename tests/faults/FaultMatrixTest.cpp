@@ -16,7 +16,7 @@
 #include "libventrilo/IVentriloLocator.h"
 #include "libventrilo/VentFailureBox.h"
 #include "platform/sim/SimDesktop.h"
-#include "standin/ClientProbe.h"
+#include "tests/support/ClientProbe.h"
 #include "standin/StandinClient.h"
 #include "tests/support/ModuleFixture.h"
 
