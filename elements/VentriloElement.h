@@ -91,45 +91,14 @@ class VentriloElement {
   // "Instance", "Server", "Channel" or "User".
   virtual const char* GetTypeName() const = 0;
 
-  // Events about a child, raised with the child as context.
-  virtual int RaiseJoinedParent(VentriloElement* child);
-  virtual int RaiseLeavingParent(VentriloElement* child);
-  // Change events, raised with this element as context.
-  virtual int RaiseDisplayTextChanged();
-  virtual int RaisePronunciationChanged();
-  virtual int RaiseNameChanged();
-  virtual int RaiseCommentChanged();
-  virtual int RaiseCommentURLChanged();
-  virtual int RaiseRankChanged();
-  virtual int RaiseRankIDChanged();
-  virtual int RaiseFlagsChanged(std::uint32_t previous);
-  virtual int RaiseIconChanged(int previous);
-
   // Records that the item was seen in `pass` (the caller keeps the instance's
   // count of unseen elements), follows its tree-view handle `handle`, and
-  // copies its attributes `info` through the setters: icon, name,
-  // pronunciation, comment, comment URL, rank id, rank, flags, display text,
-  // which is the order of their change events. Texts are read as C strings.
-  virtual void UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
-  // What UpdateFromItem does for an item whose nine attributes all equal the
-  // element's: records the pass and follows the handle, and raises nothing.
-  // False, changing nothing, when any attribute differs.
-  bool MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
-  // Change-detecting setters: an equal value (byte for byte, so case counts)
-  // changes nothing; a new one is stored before its event is raised, so a
-  // handler reads the new value. Rank id compares its low 16 bits.
-  virtual void SetDisplayText(const char* text);
-  virtual void SetName(const char* text);
-  virtual void SetPronunciation(const char* text);
-  virtual void SetComment(const char* text);
-  virtual void SetCommentURL(const char* text);
-  virtual void SetRank(const char* text);
-  virtual void SetRankID(std::uint32_t value);
-  virtual void SetFlags(std::uint32_t value);
-  virtual void SetIconID(int value);
-  // The client's file name of the icon ("voiceon.ico"), "none" for -1 and
-  // "unknown" for an index the client does not have.
-  virtual const char* GetIconName() const;
+  // copies its attributes `info` through the change-detecting setters: icon,
+  // name, pronunciation, comment, comment URL, rank id, rank, flags, display
+  // text, which is the order of their change events. Texts are read as C
+  // strings. An item whose nine attributes all equal the element's costs nine
+  // compares and raises nothing.
+  void UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
 
   virtual VentriloInstance* AsInstance() = 0;
   virtual VentriloChannel* AsChannel() = 0;
@@ -188,6 +157,14 @@ class VentriloElement {
   void Arrive(std::uint32_t pass, ITreeItem* item);
 
  private:
+  // The other change-detecting setters: an equal value (byte for byte, so case
+  // counts) changes nothing; a new one is stored before its event is raised,
+  // so a handler reads the new value. Rank id compares its low 16 bits.
+  void SetText(std::string& field, const char* text, ScriptEvent changed);
+  void SetName(const char* text);
+  void SetIconID(int value);
+  void SetRankID(std::uint32_t value);
+  void SetFlags(std::uint32_t value);
   void Unlink(VentriloElement* child);
   // Whether the element is in its parent's chain (a new one names its parent
   // before the creator links it).

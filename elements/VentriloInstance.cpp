@@ -67,13 +67,6 @@ void VentriloInstance::ForgetElement(VentriloElement* element) {
 
 VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const { return itemMap_.Find(key); }
 
-// Every element of the tree is older than the new pass. Elements made in the
-// pass start seen; a count too high only costs the pruning walk.
-std::uint32_t VentriloInstance::NextPass() {
-  unseen_ = elementCount_;
-  return ++passNumber_;
-}
-
 void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
   IServer* server = nullptr;
   if (!snapshot->GetServer(&server) || !server || server->GetIconID() == kDisconnectedIcon) {
@@ -84,7 +77,10 @@ void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
       Raise(ScriptEvent::Online);
     }
     treeView_.SetWindow(snapshot->GetTreeView());
-    const std::uint32_t pass = NextPass();
+    // Every element of the tree is older than the new pass. Elements made in
+    // the pass start seen; a count too high only costs the pruning walk.
+    unseen_ = elementCount_;
+    const std::uint32_t pass = ++passNumber_;
     UpsertItems(pass, snapshot->GetItems().Entries());
     if (unseen_ != 0)
       PruneStale(pass);
@@ -170,10 +166,7 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, VentriloElement* pare
 void VentriloInstance::Meet(VentriloElement* element, std::uint32_t pass, const SnapshotItems::Entry& entry) {
   if (element->GetPass() < passNumber_)
     --unseen_;
-  // An element whose nine attributes all equal the entry's is only marked
-  // seen, without a call per attribute.
-  if (!element->MarkSeenIfUnchanged(pass, *entry.info, entry.handle))
-    element->UpdateFromItem(pass, *entry.info, entry.handle);
+  element->UpdateFromItem(pass, *entry.info, entry.handle);
 }
 
 void VentriloInstance::PruneStale(std::uint32_t pass) {

@@ -95,7 +95,6 @@ class VentriloInstance : public VentriloElement {
   friend class InstanceList;
 
   // The steps of ApplySnapshot.
-  std::uint32_t NextPass();
   void GoOffline();
   // Creates, updates and moves the element of every entry, in their order:
   // the server under the instance, each other item under the element of the
@@ -117,7 +116,6 @@ class VentriloInstance : public VentriloElement {
   void UpdateMe(ISnapshot* snapshot);
   void UpdateSelection(ISnapshot* snapshot);
 
-  // The tree view of the last snapshot that showed a connected server.
   VentTreeView treeView_;
   bool online_ = false;
   VentriloUser* me_ = nullptr;

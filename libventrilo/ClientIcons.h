@@ -10,6 +10,16 @@ inline constexpr const char* kIconNames[] = {
     "voicechan.ico",   "voiceu2u.ico",     "voicegroup.ico", "voicep2p.ico",     "netstatus.ico",
 };
 
+// The client's file name of icon `icon` ("voiceon.ico"), "none" for -1 and
+// "unknown" for an index the client does not have.
+constexpr const char* IconName(int icon) {
+  if (icon == -1)
+    return "none";
+  if (icon < 0 || icon >= static_cast<int>(sizeof kIconNames / sizeof kIconNames[0]))
+    return "unknown";
+  return kIconNames[icon];
+}
+
 // The server item's image index while the client is not connected ("netstatus.ico").
 inline constexpr int kDisconnectedIcon = 14;
 

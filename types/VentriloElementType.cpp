@@ -1,5 +1,6 @@
 #include "types/VentriloElementType.h"
 
+#include "libventrilo/ClientIcons.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
 #include "types/ScriptTypes.h"
@@ -147,7 +148,7 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
     case kFlags:
       return Answer(ScriptTypes::UIntType, element->GetFlags(), out);
     case kIcon:
-      return AnswerText(element->GetIconName(), out);
+      return AnswerText(IconName(element->GetIconID()), out);
     case kGetMetadata: {
       const char* key = FirstArgument(argumentCount, arguments);
       const std::string* stored = key != nullptr ? element->GetMetadata(key) : nullptr;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "libventrilo/ClientIcons.h"
 #include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "elements/VentriloUser.h"
@@ -253,7 +254,7 @@ TEST_F(ClientStory, AttributeChanges_RaiseOneEventEachWithTheNewValueInPlace) {
                                    "CommentURLChanged User:Samuel"));
   client.SetIcon("Samuel", 3);
   EXPECT_THAT(Pulse(), ElementsAre("IconChanged(2) User:Samuel"));
-  EXPECT_STREQ(sam->GetIconName(), "voiceon.ico");
+  EXPECT_STREQ(IconName(sam->GetIconID()), "voiceon.ico");
 }
 
 TEST_F(ClientStory, Disconnecting_EmptiesTheTreeThenGoesOfflineAndReconnectsWithNewElements) {
