@@ -33,6 +33,8 @@ class Snapshot final : public ISnapshot {
   int GetTableC(SnapshotTable** out) override;
   bool GetLocalUser(IUser** out) override;
   bool GetServer(IServer** out) override;
+  // Laid out once, when the capture is complete.
+  const SnapshotItems& GetItems() override { return items_; }
 
   // The capture step for one child window of the client's main window.
   // Returns false when the snapshot cannot show the client as it was (the
@@ -45,10 +47,6 @@ class Snapshot final : public ISnapshot {
   bool IsComplete() const { return treeView_ != nullptr || !controlVanished_; }
   // Lays the items out flat for GetItems(); called once, after the last window.
   void CompleteCapture();
-
-  // The items of GetServer()'s tree laid out flat, for readers that compare
-  // them with what they already know; empty without a server.
-  const SnapshotItems& GetItems() const { return items_; }
 
  private:
   ~Snapshot() override = default;

@@ -1,6 +1,6 @@
-#include "standin/ClientProbe.h"
+#include "tests/support/ClientProbe.h"
 
-#include "standin/StandinClient.h"
+#include "standin/RecordLayout.h"
 
 #include <array>
 #include <cstring>
@@ -20,17 +20,9 @@ std::uint32_t Commit(HANDLE process) {
 
 LPVOID Remote(std::uint32_t address) { return reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(address)); }
 
-// Where a reader finds the fields of the client's record; the client writes
-// them through its own definition, so a test through this probe checks both.
-constexpr std::uint32_t kRankIDAt = 0x7E;
-constexpr std::uint32_t kNameAt = 0x88;
-constexpr std::uint32_t kPronunciationAt = 0x8C;
-constexpr std::uint32_t kCommentAt = 0x90;
-constexpr std::uint32_t kCommentURLAt = 0x94;
-
-std::uint32_t Load32(const std::array<std::uint8_t, kRecordSize>& bytes, std::uint32_t offset) {
+std::uint32_t Load32(const std::array<std::uint8_t, kRecordSize>& bytes, RecordText field) {
   std::uint32_t value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  std::memcpy(&value, bytes.data() + static_cast<std::uint32_t>(field), sizeof value);
   return value;
 }
 
@@ -135,11 +127,11 @@ bool ClientProbe::ReadRecord(Item* item) const {
   std::array<std::uint8_t, kRecordSize> bytes;
   if (!Read(item->record, bytes.data(), kRecordSize))
     return false;
-  std::memcpy(&item->rankID, bytes.data() + kRankIDAt, sizeof item->rankID);
-  item->name = ReadString(Load32(bytes, kNameAt));
-  item->pronunciation = ReadString(Load32(bytes, kPronunciationAt));
-  item->comment = ReadString(Load32(bytes, kCommentAt));
-  item->commentURL = ReadString(Load32(bytes, kCommentURLAt));
+  std::memcpy(&item->rankID, bytes.data() + kRankIDOffset, sizeof item->rankID);
+  item->name = ReadString(Load32(bytes, RecordText::Name));
+  item->pronunciation = ReadString(Load32(bytes, RecordText::Pronunciation));
+  item->comment = ReadString(Load32(bytes, RecordText::Comment));
+  item->commentURL = ReadString(Load32(bytes, RecordText::CommentURL));
   return true;
 }
 

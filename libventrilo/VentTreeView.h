@@ -1,14 +1,14 @@
-// The module's hand on one client's tree view: selecting an item and pressing
-// Enter on it, which makes the client join the item's channel. Messages go out
-// from the host's main thread, bounded so that a hung client cannot stall it.
+// A hand on one client's tree view: selecting an item and pressing Enter on
+// it, which makes the client join the item's channel. The messages go out
+// through VentSendMessage, bounded so that a hung client cannot stall the
+// thread that sends them (the host's main thread).
 #pragma once
 
 #include "platform/Win32.h"
 
-class ClientTreeView {
+class VentTreeView {
  public:
   HWND Window() const { return window_; }
-  // The tree view of the last snapshot that showed a connected server.
   void SetWindow(HWND window) { window_ = window; }
 
   // Asks the tree view to select `item`. False without a window or an item,
@@ -19,8 +19,5 @@ class ClientTreeView {
   bool Join(HTREEITEM item) const;
 
  private:
-  // Sends one message; false when it was not handled in time.
-  bool Send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
-
   HWND window_ = nullptr;
 };
