@@ -122,6 +122,27 @@ void BM_FireEventIntoLuaHandler(benchmark::State& state) {
 }
 BENCHMARK(BM_FireEventIntoLuaHandler);
 
+// One expression on a live user element, from Lua, 10,000 times per
+// iteration: a member read, a member read with an argument (the object's call,
+// then the method syntax), and a method call.
+void BM_ScriptUsesElement(benchmark::State& state, const char* expression) {
+  constexpr int kRepeats = 10000;
+  LiveModule live([](Console::Stream, std::string_view) {});
+  standin::StandinClient client(standin::MakeLargeRoster(20, 4));
+  live.Settle();
+  live.Settle();
+  live.Host().RunString("me = Ventrilo.Instances.Me; me:SetMetadata('k', 'v')", "=bench");
+  const std::string loop =
+      "for _ = 1, " + std::to_string(kRepeats) + " do local x = " + expression + " end";
+  for (auto _ : state) {
+    live.Host().RunString(loop, "=bench");
+  }
+  state.SetItemsProcessed(state.iterations() * kRepeats);
+}
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member, "me.Name");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_call, "me('GetMetadata', 'k')");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, method, "me:SetMetadata('k', 'v')");
+
 // 1,000 changes of a user's icon, each at a random moment, with the host
 // pulsing 60 times a second as chorister-host does. Reported: the time from
 // the change to the Lua handler (median, mean, worst), split at the hand-over
