@@ -60,7 +60,12 @@ int HostSession::Run() {
   if (options_.Echo()) {
     host.RunString("Ventrilo:SetEventSpam(true)", "=--echo");
   }
-  host.RunLoaded();
+  // A script that fails at its top level ends the host as lua does; the
+  // module is still shut down.
+  if (!host.RunLoaded() && !Interrupt::Requested()) {
+    module->Shutdown();
+    return 1;
+  }
 
   const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / kPulsesPerSecond;
   const Clock::time_point start = Clock::now();
@@ -79,9 +84,13 @@ int HostSession::Run() {
     next = std::max(next + tick, Clock::now());
     std::this_thread::sleep_until(next);
   }
-  // The interrupt has ended the run; the Host.OnStop handlers still run.
+  // After an interrupt the Host.OnStop handlers still run, unless a second
+  // one has come or comes while they run.
   host.ClearInterrupt();
+  if (Interrupt::Repeated()) {
+    host.Interrupt();
+  }
   host.NotifyStop();
   module->Shutdown();
-  return 0;
+  return Interrupt::Requested() ? Interrupt::ExitStatus() : 0;
 }

@@ -12,10 +12,11 @@ class HostSession {
 
   HostSession(const HostOptions& options, Console& console);
 
-  // The process's exit code: 0 after a run (errors while the script runs are
-  // reported, not fatal), 1 when the script cannot be read or compiled, the
-  // demo desktop cannot start, or the module cannot be loaded or initialised.
-  // An interrupt (Interrupt) ends the run early, as stop() does.
+  // The process's exit code: 0 after a run (errors in handlers are reported,
+  // not fatal); 1 when the script cannot be read or compiled or fails at its
+  // top level, the demo desktop cannot start, or the module cannot be loaded
+  // or initialised; after an interrupt (Interrupt), which ends the run early,
+  // its exit status (130 for Ctrl-C).
   int Run();
 
  private:

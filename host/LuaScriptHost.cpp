@@ -83,7 +83,7 @@ int GlobalIndex(lua_State* L) {
   if (!resolved || out.Type == nullptr) {
     return 0;
   }
-  ScriptObject::Push(L, out, resolver);
+  ScriptObject::PushGlobal(L, out, resolver, name);
   return 1;
 }
 
@@ -194,7 +194,7 @@ int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 
 int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments, ObjectRef* context) {
   // After Host.OnStop the scripts have said goodbye: what the module still
   // raises (while it shuts down, say) reaches no handler.
-  if (stopped_) {
+  if (stopped_ || interrupted_.load()) {
     return 0;
   }
   return events_.Fire(active_, eventId, context, argumentCount, arguments);
@@ -277,10 +277,14 @@ bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkN
 }
 
 void LuaScriptHost::Interrupt() {
+  interrupted_.store(true);
   lua_sethook(state_.get(), StopScript, LUA_MASKCALL | LUA_MASKRET | LUA_MASKLINE | LUA_MASKCOUNT, 1);
 }
 
-void LuaScriptHost::ClearInterrupt() { lua_sethook(state_.get(), nullptr, 0, 0); }
+void LuaScriptHost::ClearInterrupt() {
+  lua_sethook(state_.get(), nullptr, 0, 0);
+  interrupted_.store(false);
+}
 
 void LuaScriptHost::NotifyPulse() { FireEvent(pulseEvent_, 0, 0, nullptr, nullptr); }
 

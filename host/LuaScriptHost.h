@@ -17,6 +17,7 @@
 #include "host/LuaGlue.h"
 #include "hostsdk/ScriptHost.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -68,10 +69,12 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   // Runs the Host.OnStop handlers; after them no event reaches a handler.
   void NotifyStop();
   // Makes the script that runs now, or the next one to run, raise
-  // "interrupted!" at its next instruction. Safe in a signal handler and from
-  // another thread, as lua_sethook is.
+  // "interrupted!" at its next instruction, and drops every event fired until
+  // ClearInterrupt (the rest of a pulse's dispatch, the rest of Host.OnStop's
+  // handlers). Safe in a signal handler and from another thread, as
+  // lua_sethook and a lock-free atomic are.
   void Interrupt();
-  // Withdraws an interrupt that no script has met yet.
+  // Withdraws the interrupt: events reach their handlers again.
   void ClearInterrupt();
   // A script called stop().
   bool StopRequested() const { return stopRequested_; }
@@ -88,6 +91,9 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   GlobalObjectResolver FindGlobal(std::string_view name) const override;
   EventTable& Events() override { return events_; }
   void RequestStop() override { stopRequested_ = true; }
+  bool Interrupted() const override { return interrupted_.load(); }
+  void RaiseQueryError(lua_State* L) override { filters_.RaiseError(L); }
+  void ForgetQueryError() override { filters_.ForgetError(); }
   void ReportError(std::string_view what, const char* message) override;
   Console& GetConsole() override { return console_; }
 
@@ -114,6 +120,7 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   int pulseEvent_;
   int stopEvent_;
   int loadedRef_;
+  std::atomic<bool> interrupted_{false};
   bool stopRequested_ = false;
   bool stopped_ = false;
 };

@@ -141,6 +141,7 @@ void BM_ScriptUsesElement(benchmark::State& state, const char* expression) {
 }
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, member, "me.Name");
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_call, "me('GetMetadata', 'k')");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_method_syntax, "me:GetMetadata('k')");
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, method, "me:SetMetadata('k', 'v')");
 
 // 1,000 changes of a user's icon, each at a random moment, with the host

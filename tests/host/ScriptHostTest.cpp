@@ -40,7 +40,7 @@ TEST_F(ConsoleOutput, ModuleLinesAreFormattedAndSplit) {
 }
 
 TEST_F(ConsoleOutput, PrintJoinsValuesWithTabs) {
-  EXPECT_EQ("1\tx\tnil\ttrue\tgamma", Print("1, 'x', nil, true, Things[3]"));
+  EXPECT_EQ("1\tx\tnil\ttrue\tThing \"gamma\" #3", Print("1, 'x', nil, true, Things[3]"));
 }
 
 TEST_F(ConsoleOutput, LinesFromThePollingThreadStayWhole) {
