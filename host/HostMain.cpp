@@ -10,8 +10,9 @@
 #include <filesystem>
 #include <string>
 
-// The folder of the bundled scripts: the source tree's in a build, or one
-// relative to the host's own folder (a bundle's "examples" beside the host).
+// The folder of the bundled scripts and the Lua library: the source tree's in a
+// build, or one relative to the host's own folder (a bundle's "examples"
+// beside the host).
 #ifndef CHORISTER_EXAMPLES_DIR
 #error "CHORISTER_EXAMPLES_DIR must name the folder of the bundled scripts"
 #endif
@@ -38,5 +39,5 @@ int main(int argc, char** argv) {
     return 0;
   }
   Interrupt::Install();
-  return HostSession(options, console).Run();
+  return HostSession(options, console, ExamplesFolder()).Run();
 }

@@ -23,7 +23,8 @@ class InterruptWatch {
 
 }  // namespace
 
-HostSession::HostSession(const HostOptions& options, Console& console) : options_(options), console_(console) {}
+HostSession::HostSession(const HostOptions& options, Console& console, std::string libraryFolder)
+    : options_(options), console_(console), libraryFolder_(std::move(libraryFolder)) {}
 
 int HostSession::Run() {
   using Clock = std::chrono::steady_clock;
@@ -55,6 +56,13 @@ int HostSession::Run() {
   QSModuleInterface* module = library.Interface();
   if (!module->Initialize(&host)) {
     console_.Error("chorister-host: module " + options_.Module() + " failed to initialise");
+    return 1;
+  }
+  host.AddLibraryFolder(libraryFolder_);
+  const std::string name = kLibrary;
+  if (std::ifstream(libraryFolder_ + "/" + name + ".lua").good() &&
+      !host.RunString(name + " = require('" + name + "')", "=" + name)) {
+    module->Shutdown();
     return 1;
   }
   if (options_.Echo()) {

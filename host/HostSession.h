@@ -6,11 +6,19 @@
 #include "host/Console.h"
 #include "host/HostOptions.h"
 
+#include <string>
+
 class HostSession {
  public:
   static constexpr int kPulsesPerSecond = 60;
 
-  HostSession(const HostOptions& options, Console& console);
+  // The module's own library, loaded before the script.
+  static constexpr const char* kLibrary = "chorister";
+
+  // `libraryFolder` holds the Lua library that comes with the host (beside
+  // the examples); scripts require it, and the host loads it first when it is
+  // there.
+  HostSession(const HostOptions& options, Console& console, std::string libraryFolder);
 
   // The process's exit code: 0 after a run (errors in handlers are reported,
   // not fatal); 1 when the script cannot be read or compiled or fails at its
@@ -22,4 +30,5 @@ class HostSession {
  private:
   const HostOptions& options_;
   Console& console_;
+  std::string libraryFolder_;
 };

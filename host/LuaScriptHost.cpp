@@ -206,7 +206,7 @@ void LuaScriptHost::ConsoleWrite(const char* format, ...) {
   }
   std::va_list arguments;
   va_start(arguments, format);
-  console_.FormatV(format, arguments);
+  console_.FormatV(Console::Stream::Error, format, arguments);
   va_end(arguments);
 }
 
@@ -274,6 +274,16 @@ bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkN
     return false;
   }
   return CallLoaded();
+}
+
+void LuaScriptHost::AddLibraryFolder(const std::string& folder) {
+  lua_State* L = state_.get();
+  lua_getglobal(L, "package");
+  lua_pushstring(L, (folder + "/?.lua;").c_str());
+  lua_getfield(L, -2, "path");
+  lua_concat(L, 2);
+  lua_setfield(L, -2, "path");
+  lua_pop(L, 1);
 }
 
 void LuaScriptHost::Interrupt() {

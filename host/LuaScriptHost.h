@@ -65,6 +65,8 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   // false then.
   bool RunFile(const std::string& path);
   bool RunString(const std::string& code, const std::string& chunkName);
+  // Puts the Lua files in `folder` first on require's path.
+  void AddLibraryFolder(const std::string& folder);
   void NotifyPulse();
   // Runs the Host.OnStop handlers; after them no event reaches a handler.
   void NotifyStop();
