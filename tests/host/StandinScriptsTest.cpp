@@ -263,3 +263,26 @@ TEST_F(ScriptHandlers, TaggerExampleMarksWhatItsQueryFinds) {
   EXPECT_TRUE(Printed("tagged user Bob: Ventrilo.OnIconChanged"));
   EXPECT_TRUE(errors.empty()) << LastError();
 }
+
+TEST_F(ScriptHandlers, JsonLinesExampleWritesEachEventAsOneObject) {
+  ASSERT_TRUE(host.RunFile(SOURCE_DIR "/examples/json-lines.lua"));
+  auto client = Start(Small());
+  const std::string id = Print("Ventrilo.Instances:Find('Name == \"Bob\"').ID");
+  const std::string lobby = Print("Ventrilo.Instances:Find('Name == \"Lobby\"').ID");
+  output.clear();
+  client->SetFlags("Bob", "M");
+  Settle();
+  EXPECT_TRUE(Printed("{\"event\":\"Ventrilo.OnFlagsChanged\",\"id\":" + id +
+                      ",\"kind\":\"User\",\"name\":\"Bob\",\"parent\":" + lobby + ",\"value\":16,\"old\":0}"));
+  client->Rename("Bob", "Q\"u\\o\x01\x80\xe9");
+  Settle();
+  // A name with quotes, a backslash, a control byte, and Windows-1252 text
+  // (euro sign, e acute).
+  bool named = false;
+  for (const std::string& line : output) {
+    EXPECT_TRUE(line.starts_with("{\"event\":\"Ventrilo.On") && line.ends_with("}")) << line;
+    named = named || line.find("\"name\":\"Q\\\"u\\\\o\\u0001\\u20ac\\u00e9\"") != std::string::npos;
+  }
+  EXPECT_TRUE(named);
+  EXPECT_TRUE(errors.empty()) << LastError();
+}
