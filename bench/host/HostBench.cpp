@@ -1,8 +1,8 @@
 // The script host with the real module over stand-in clients: how many events
 // per second reach Lua handlers, and how long a change in a client takes to
 // reach a handler when the host pulses at its usual rate.
-#include "host/HostSession.h"
-#include "host/LuaScriptHost.h"
+#include "host/program/HostSession.h"
+#include "host/lua/LuaScriptHost.h"
 #include "module/Chorister.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"

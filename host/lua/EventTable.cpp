@@ -1,7 +1,7 @@
-#include "host/EventTable.h"
+#include "host/lua/EventTable.h"
 
-#include "host/LuaGlue.h"
-#include "host/ScriptObject.h"
+#include "host/lua/LuaGlue.h"
+#include "host/lua/ScriptObject.h"
 
 #include <lua.hpp>
 

@@ -1,4 +1,4 @@
-#include "host/Console.h"
+#include "host/lua/Console.h"
 
 #include <cstdio>
 #include <vector>

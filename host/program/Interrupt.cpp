@@ -1,6 +1,6 @@
-#include "host/Interrupt.h"
+#include "host/program/Interrupt.h"
 
-#include "host/LuaScriptHost.h"
+#include "host/lua/LuaScriptHost.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,11 +1,11 @@
 // chorister-host: runs a Lua script over a script module (by default the
 // Chorister module built beside it, over the demo desktop where there is one).
 // See --help.
-#include "host/Console.h"
-#include "host/HostOptions.h"
-#include "host/HostSession.h"
-#include "host/Interrupt.h"
-#include "host/ModuleLibrary.h"
+#include "host/lua/Console.h"
+#include "host/program/HostOptions.h"
+#include "host/program/HostSession.h"
+#include "host/program/Interrupt.h"
+#include "host/program/ModuleLibrary.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/HostOptions.h"
+#include "host/program/HostOptions.h"
 
 #include <cmath>
 #include <cstdlib>

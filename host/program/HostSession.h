@@ -3,8 +3,8 @@
 // second for the run length, then shut the module down and unload it.
 #pragma once
 
-#include "host/Console.h"
-#include "host/HostOptions.h"
+#include "host/lua/Console.h"
+#include "host/program/HostOptions.h"
 
 #include <string>
 

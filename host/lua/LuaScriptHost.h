@@ -10,11 +10,11 @@
 // with its file and line and never unwinds through the module's code.
 #pragma once
 
-#include "host/BuiltinType.h"
-#include "host/Console.h"
-#include "host/EventTable.h"
-#include "host/FilterTable.h"
-#include "host/LuaGlue.h"
+#include "host/lua/BuiltinType.h"
+#include "host/lua/Console.h"
+#include "host/lua/EventTable.h"
+#include "host/lua/FilterTable.h"
+#include "host/lua/LuaGlue.h"
 #include "hostsdk/ScriptHost.h"
 
 #include <atomic>

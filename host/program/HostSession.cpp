@@ -1,9 +1,9 @@
-#include "host/HostSession.h"
+#include "host/program/HostSession.h"
 
-#include "host/DemoDesktop.h"
-#include "host/Interrupt.h"
-#include "host/LuaScriptHost.h"
-#include "host/ModuleLibrary.h"
+#include "host/demo/DemoDesktop.h"
+#include "host/program/Interrupt.h"
+#include "host/lua/LuaScriptHost.h"
+#include "host/program/ModuleLibrary.h"
 
 #include <chrono>
 #include <fstream>

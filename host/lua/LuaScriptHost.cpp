@@ -1,6 +1,6 @@
-#include "host/LuaScriptHost.h"
+#include "host/lua/LuaScriptHost.h"
 
-#include "host/ScriptObject.h"
+#include "host/lua/ScriptObject.h"
 
 #include <lua.hpp>
 

@@ -1,7 +1,7 @@
-#include "host/ScriptObject.h"
+#include "host/lua/ScriptObject.h"
 
-#include "host/BuiltinType.h"
-#include "host/LuaGlue.h"
+#include "host/lua/BuiltinType.h"
+#include "host/lua/LuaGlue.h"
 #include "hostsdk/QSTypeDefinition.h"
 
 #include <lua.hpp>
