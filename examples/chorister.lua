@@ -77,18 +77,12 @@ local ventrilo = declared["Ventrilo.OnJoinedParent"] ~= nil
 -- moved(f): calls f(element, from, to) each time an element moves from one
 -- parent to another. A move is an "OnLeavingParent" then an "OnJoinedParent"
 -- of the same element in the same pulse; an element that leaves the instance
--- also leaves its parent (after "OnLeavingInstance"), and one that arrives
--- joins its parent (after its change events): neither is a move.
+-- leaves its parent and joins none, and one that arrives joins its parent
+-- without leaving one: neither is a move.
 function chorister.moved(f)
   assert(ventrilo, "moved() needs the Chorister module")
-  local leaving = setmetatable({}, {__mode = "k"})
   local from = setmetatable({}, {__mode = "k"})
-  on("Ventrilo.OnLeavingInstance", function(element) leaving[element] = true end)
-  on("Ventrilo.OnLeavingParent", function(element)
-    if not leaving[element] then
-      from[element] = element.Parent
-    end
-  end)
+  on("Ventrilo.OnLeavingParent", function(element) from[element] = element.Parent end)
   on("Ventrilo.OnJoinedParent", function(element)
     local previous = from[element]
     from[element] = nil

@@ -241,6 +241,27 @@ TEST_F(ScriptHandlers, HandlersWalkSelectAndKeepObjectsPastTheirLife) {
   }
 }
 
+TEST_F(ScriptHandlers, LibraryWalksTheTreeAndReportsMoves) {
+  ASSERT_TRUE(
+      Run("local function names(iterator) local t = {} for e in iterator do t[#t + 1] = e.Name end "
+          "return table.concat(t, ',') end\n"
+          "walk = names\n"
+          "chorister.moved(function(e, from, to) print('moved', e.Name, from.Name, to.Name) end)"));
+  auto client = Start(Guild());
+  EXPECT_EQ("Guild Hall,Alpha,Alice,Zoe,Beta,Adam,Beta Sub,Sam",
+            Print("walk(chorister.descendants(Ventrilo.Instances))"));
+  EXPECT_EQ("Alice,Zoe,Adam,Sam\tAlpha,Beta,Sam\tAlice,Zoe\tInstance #" + Print("Ventrilo.Instances.ID") + " (online)",
+            Print("walk(chorister.users(Ventrilo.Instances)), walk(chorister.children(Ventrilo.Instances.Children)), "
+                  "walk(chorister.users(Ventrilo.Instances:Find('Name == \"Alpha\"'))), "
+                  "(function() local t = {} for i in chorister.instances() do t[#t + 1] = tostring(i) end "
+                  "return table.concat(t, ',') end)()"));
+  output.clear();
+  client->Move("Zoe", "Beta");
+  client->Remove("Adam");
+  Settle();
+  EXPECT_EQ((std::vector<std::string>{"moved\tZoe\tAlpha\tBeta"}), output);
+}
+
 TEST_F(ScriptHandlers, AutoJoinExampleFollowsTheFriend) {
   ASSERT_TRUE(host.RunFile(SOURCE_DIR "/examples/autojoin.lua"));
   auto client = Start(Small());
