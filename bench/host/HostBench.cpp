@@ -124,7 +124,7 @@ BENCHMARK(BM_FireEventIntoLuaHandler);
 
 // One expression on a live user element, from Lua, 10,000 times per
 // iteration: a member read, a member read with an argument (the object's call,
-// then the method syntax), and a method call.
+// then the method syntax), a method call, and a search.
 void BM_ScriptUsesElement(benchmark::State& state, const char* expression) {
   constexpr int kRepeats = 10000;
   LiveModule live([](Console::Stream, std::string_view) {});
@@ -143,6 +143,8 @@ BENCHMARK_CAPTURE(BM_ScriptUsesElement, member, "me.Name");
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_call, "me('GetMetadata', 'k')");
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_method_syntax, "me:GetMetadata('k')");
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, method, "me:SetMetadata('k', 'v')");
+// A search over the 25 elements of the tree, each the query's subject once.
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, find, "me.Instance('Find', 'Name == \"User20\"')");
 
 // 1,000 changes of a user's icon, each at a random moment, with the host
 // pulsing 60 times a second as chorister-host does. Reported: the time from

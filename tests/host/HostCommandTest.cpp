@@ -30,7 +30,8 @@ class HostCommand : public testing::Test {
 TEST_F(HostCommand, HelpDescribesEveryOption) {
   CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --help");
   EXPECT_EQ(0, result.exitCode);
-  for (const char* option : {"--script", "--module", "--seconds", "--echo", "--desktop", "demo", "none"}) {
+  for (const char* option :
+       {"--script", "--module", "--seconds", "--echo", "--desktop", "demo", "none", "instance:Find(", "130"}) {
     EXPECT_TRUE(result.Contains(option)) << option;
   }
 }

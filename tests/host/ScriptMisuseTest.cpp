@@ -19,6 +19,7 @@ const Misuse kMisuses[] = {
     // of the object); a method is called only with ':'.
     {"print(Things:Find('Count > 3'), Things:GetMetadata('absent'), Things:Find('Count == 12'))",
      "Thing \"beta\" #2\tnil\tnil"},
+    {"print(Things:Find(\"self:GetMetadata('tag') == nil and Count > 3\"))", "Thing \"beta\" #2"},
     {"print(Things.GetMetadata, Things('Poke'))",
      "script error: test:1: 'Poke' is a method of thing; call it as obj:Poke(...)"},
     {"print(Things:Name())", "script error: test:1: attempt to call a string value (method 'Name')"},
