@@ -1,4 +1,4 @@
-#include "host/DemoDesktop.h"
+#include "host/demo/DemoDesktop.h"
 
 #include <sstream>
 

@@ -39,6 +39,14 @@ class LuaGlue {
   virtual EventTable& Events() = 0;
   // A script called stop().
   virtual void RequestStop() = 0;
+  // An interrupt is pending: no further handler is to run.
+  virtual bool Interrupted() const = 0;
+  // Raises, on `L`, the error of a query that failed to compile or to run
+  // while the module was searching with it, if one did since the last call.
+  // The module's code must have returned: this longjmps.
+  virtual void RaiseQueryError(lua_State* L) = 0;
+  // Forgets a query error that no call from a script met (before such a call).
+  virtual void ForgetQueryError() = 0;
   // "<what>: <message>" on the console's error stream.
   virtual void ReportError(std::string_view what, const char* message) = 0;
   virtual Console& GetConsole() = 0;

@@ -1,4 +1,4 @@
-#include "tests/windows/StandinProcess.h"
+#include "standin/win32/StandinProcess.h"
 
 StandinProcess::StandinProcess(const std::string& program) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};

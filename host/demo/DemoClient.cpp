@@ -1,8 +1,8 @@
-#include "host/DemoClient.h"
+#include "host/demo/DemoClient.h"
 
 #ifdef _WIN32
-#include "host/ModuleLibrary.h"
-#include "tests/windows/StandinProcess.h"
+#include "host/program/ModuleLibrary.h"
+#include "standin/win32/StandinProcess.h"
 
 #include <algorithm>
 #else

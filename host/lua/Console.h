@@ -1,5 +1,7 @@
-// The host's terminal: whole lines to standard output (script output, the
-// module's console lines) and to standard error (diagnostics). The module may
+// The host's terminal: whole lines to standard output (what scripts print,
+// and nothing else, so that a script can feed another program through a pipe)
+// and to standard error (the module's console lines and the host's
+// diagnostics). The module may
 // write from its polling thread while a script prints on the main thread, so
 // every line is written under one lock and never interleaves with another.
 #pragma once
@@ -27,8 +29,8 @@ class Console {
   void Write(Stream stream, std::string_view text);
   void Output(std::string_view text) { Write(Stream::Output, text); }
   void Error(std::string_view text) { Write(Stream::Error, text); }
-  // printf-style formatting into an output line.
-  void FormatV(const char* format, std::va_list arguments);
+  // printf-style formatting into lines of `stream`.
+  void FormatV(Stream stream, const char* format, std::va_list arguments);
 
  private:
   std::mutex mutex_;

@@ -1,7 +1,7 @@
-#include "host/EventTable.h"
+#include "host/lua/EventTable.h"
 
-#include "host/LuaGlue.h"
-#include "host/ScriptObject.h"
+#include "host/lua/LuaGlue.h"
+#include "host/lua/ScriptObject.h"
 
 #include <lua.hpp>
 
@@ -60,7 +60,7 @@ int DispatchProtected(lua_State* L) {
   int snapshot = lua_gettop(L);
   lua_pushcfunction(L, LuaGlue::ErrorTextWithTraceback);
   int messageHandler = lua_gettop(L);
-  for (int i = 1; i <= count; ++i) {
+  for (int i = 1; i <= count && !LuaGlue::From(L)->Interrupted(); ++i) {
     lua_rawgeti(L, snapshot, i);
     bool removed = lua_getfield(L, -1, kRemoved) != LUA_TNIL;
     lua_pop(L, 1);

@@ -1,4 +1,4 @@
-#include "host/BuiltinType.h"
+#include "host/lua/BuiltinType.h"
 
 #include <cstdio>
 

@@ -1,6 +1,7 @@
 // The command line of chorister-host.
 #pragma once
 
+#include <optional>
 #include <string>
 
 class HostOptions {
@@ -14,8 +15,13 @@ class HostOptions {
   static constexpr Desktop kDefaultDesktop = Desktop::Demo;
 #endif
 
-  // Defaults: the bundled demo script, the module built beside the host, a run
-  // of 20 seconds, echo off; the demo desktop on Linux, the real one on Windows.
+  // A run over the demo desktop lasts this long unless --seconds says.
+  static constexpr double kDemoSeconds = 20;
+
+  // Defaults: the bundled demo script, the module built beside the host, echo
+  // off; the demo desktop on Linux, the real one on Windows; over the demo
+  // desktop a run of 20 seconds, over the real one a run until stop() or an
+  // interrupt.
   HostOptions(std::string defaultScript, std::string defaultModule);
 
   // Parses the arguments after the program name. False with `error` set for an
@@ -26,7 +32,7 @@ class HostOptions {
   const std::string& Script() const { return script_; }
   const std::string& Module() const { return module_; }
   // 0 runs until the script calls stop() or the host is interrupted.
-  double Seconds() const { return seconds_; }
+  double Seconds() const { return seconds_.value_or(desktop_ == Desktop::Demo ? kDemoSeconds : 0); }
   bool Echo() const { return echo_; }
   Desktop GetDesktop() const { return desktop_; }
   bool Help() const { return help_; }
@@ -36,7 +42,7 @@ class HostOptions {
   std::string defaultModule_;
   std::string script_;
   std::string module_;
-  double seconds_ = 20;
+  std::optional<double> seconds_;
   bool echo_ = false;
   Desktop desktop_ = kDefaultDesktop;
   bool help_ = false;

@@ -1,4 +1,4 @@
-#include "host/Console.h"
+#include "host/lua/Console.h"
 
 #include <cstdio>
 #include <vector>
@@ -33,7 +33,7 @@ void Console::Write(Stream stream, std::string_view text) {
   }
 }
 
-void Console::FormatV(const char* format, std::va_list arguments) {
+void Console::FormatV(Stream stream, const char* format, std::va_list arguments) {
   std::va_list counting;
   va_copy(counting, arguments);
   int length = std::vsnprintf(nullptr, 0, format, counting);
@@ -44,5 +44,5 @@ void Console::FormatV(const char* format, std::va_list arguments) {
   }
   std::vector<char> text(static_cast<std::size_t>(length) + 1);
   std::vsnprintf(text.data(), text.size(), format, arguments);
-  Output(std::string_view(text.data(), static_cast<std::size_t>(length)));
+  Write(stream, std::string_view(text.data(), static_cast<std::size_t>(length)));
 }

@@ -1,17 +1,18 @@
 // chorister-host: runs a Lua script over a script module (by default the
 // Chorister module built beside it, over the demo desktop where there is one).
 // See --help.
-#include "host/Console.h"
-#include "host/HostOptions.h"
-#include "host/HostSession.h"
-#include "host/Interrupt.h"
-#include "host/ModuleLibrary.h"
+#include "host/lua/Console.h"
+#include "host/program/HostOptions.h"
+#include "host/program/HostSession.h"
+#include "host/program/Interrupt.h"
+#include "host/program/ModuleLibrary.h"
 
 #include <filesystem>
 #include <string>
 
-// The folder of the bundled scripts: the source tree's in a build, or one
-// relative to the host's own folder (a bundle's "examples" beside the host).
+// The folder of the bundled scripts and the Lua library: the source tree's in a
+// build, or one relative to the host's own folder (a bundle's "examples"
+// beside the host).
 #ifndef CHORISTER_EXAMPLES_DIR
 #error "CHORISTER_EXAMPLES_DIR must name the folder of the bundled scripts"
 #endif
@@ -38,5 +39,5 @@ int main(int argc, char** argv) {
     return 0;
   }
   Interrupt::Install();
-  return HostSession(options, console).Run();
+  return HostSession(options, console, ExamplesFolder()).Run();
 }

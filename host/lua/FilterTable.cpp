@@ -1,7 +1,7 @@
-#include "host/FilterTable.h"
+#include "host/lua/FilterTable.h"
 
-#include "host/LuaGlue.h"
-#include "host/ScriptObject.h"
+#include "host/lua/LuaGlue.h"
+#include "host/lua/ScriptObject.h"
 
 #include <lua.hpp>
 
@@ -14,7 +14,7 @@ namespace {
 // matched while the query runs.
 constexpr const char* kSubject = "subject";
 // The name under which a query reaches the object itself, to read a member
-// with arguments: self("GetMetadata", "tag"). A member of that name wins.
+// with arguments: self:GetMetadata("tag"). A member of that name wins.
 constexpr const char* kSelf = "self";
 
 struct Compile {
@@ -53,7 +53,7 @@ int EnvironmentIndex(lua_State* L) {
 int CompileProtected(lua_State* L) {
   Compile* request = static_cast<Compile*>(lua_touserdata(L, 1));
   if (luaL_loadbufferx(L, request->code->data(), request->code->size(), "=query", "t") != LUA_OK) {
-    return 0;
+    return lua_error(L);
   }
   lua_newtable(L);
   lua_createtable(L, 0, 2);
@@ -94,40 +94,58 @@ FilterHandle FilterTable::Parse(lua_State* L, const char* query) {
   if (query == nullptr) {
     return 0;
   }
-  std::string code = std::string("return (\n") + query + "\n)";
+  // On one line with the query's first, so that errors give the query's own
+  // line numbers.
+  std::string code = std::string("return (") + query + ")";
   Compile request{&code, LUA_NOREF};
+  lua_pushcfunction(L, LuaGlue::ErrorText);
   lua_pushcfunction(L, CompileProtected);
   lua_pushlightuserdata(L, &request);
-  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
-    lua_pop(L, 1);
+  if (lua_pcall(L, 1, 0, -3) != LUA_OK) {
+    if (error_.empty()) {
+      error_ = std::string("query '") + query + "' does not compile: " + lua_tostring(L, -1);
+    }
+    lua_pop(L, 2);
     return 0;
   }
-  if (request.chunkRef == LUA_NOREF) {
-    return 0;
-  }
+  lua_pop(L, 1);
   FilterHandle handle = nextHandle_++;
-  filters_[handle] = Filter{request.chunkRef, false};
+  filters_[handle] = Filter{request.chunkRef, query, false};
   return handle;
 }
 
 bool FilterTable::Match(lua_State* L, FilterHandle filter, const ObjectRef* object, unsigned char* matched) {
   auto found = filters_.find(filter);
-  if (found == filters_.end() || object == nullptr || object->Type == nullptr || matched == nullptr) {
+  if (found == filters_.end() || found->second.failed || object == nullptr || object->Type == nullptr ||
+      matched == nullptr) {
     return false;
   }
   Evaluate request{found->second.chunkRef, object, false};
+  lua_pushcfunction(L, LuaGlue::ErrorText);
   lua_pushcfunction(L, EvaluateProtected);
   lua_pushlightuserdata(L, &request);
-  if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
-    if (!found->second.errorReported) {
-      found->second.errorReported = true;
-      LuaGlue::From(L)->ReportError("error in a query", lua_tostring(L, -1));
+  if (lua_pcall(L, 1, 0, -3) != LUA_OK) {
+    found->second.failed = true;
+    if (error_.empty()) {
+      error_ = "error in query '" + found->second.query + "': " + lua_tostring(L, -1);
     }
-    lua_pop(L, 1);
+    lua_pop(L, 2);
     return false;
   }
+  lua_pop(L, 1);
   *matched = request.result ? 1 : 0;
   return true;
+}
+
+void FilterTable::RaiseError(lua_State* L) {
+  if (error_.empty()) {
+    return;
+  }
+  luaL_where(L, 1);
+  lua_pushlstring(L, error_.data(), error_.size());
+  error_.clear();
+  lua_concat(L, 2);
+  lua_error(L);
 }
 
 void FilterTable::Release(lua_State* L, FilterHandle filter) {

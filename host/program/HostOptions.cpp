@@ -1,4 +1,4 @@
-#include "host/HostOptions.h"
+#include "host/program/HostOptions.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -93,8 +93,9 @@ std::string HostOptions::Usage() const {
          "                      (default: " +
          defaultModule_ +
          ")\n"
-         "  -t, --seconds N     run length in seconds (default: 20); 0 runs until the\n"
-         "                      script calls stop() or the host gets Ctrl-C\n"
+         "  -t, --seconds N     run length in seconds; 0 runs until the script calls\n"
+         "                      stop() or the host gets Ctrl-C (default: 20 over\n"
+         "                      the demo desktop, 0 over the real one)\n"
          "  -e, --echo          switch the module's event echo on before the script\n"
          "                      runs (Ventrilo:SetEventSpam(true))\n" +
          std::string(kDefaultDesktop == Desktop::Demo
@@ -111,6 +112,13 @@ std::string HostOptions::Usage() const {
          "\n"
          "In a script: on(\"Ventrilo.OnJoinedParent\", function(ctx, ...) end) attaches\n"
          "a handler, off(name, f) detaches it, events() lists the event names,\n"
-         "stop() ends the run; Ventrilo.Instances, Ventrilo[id], obj.Name,\n"
-         "obj:Find('Name == \"Bob\"'), obj:Join(). The README lists every member.\n";
+         "stop() ends the run; Ventrilo.Instances, Ventrilo[id], user.Name,\n"
+         "instance:Find('Name == \"Bob\"'), user:GetMetadata(key), channel:Join().\n"
+         "local chorister = require(\"chorister\") gives iterators over the tree\n"
+         "(for user in chorister.users(instance) do ... end). The README lists every\n"
+         "member and event, and the order in which events come.\n"
+         "\n"
+         "Exit status: 0 after the run, 1 when the script cannot be compiled or fails\n"
+         "at its top level or the module cannot be loaded, 2 for a bad option, 130\n"
+         "after Ctrl-C.\n";
 }

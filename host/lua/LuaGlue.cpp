@@ -1,4 +1,4 @@
-#include "host/LuaGlue.h"
+#include "host/lua/LuaGlue.h"
 
 #include <lua.hpp>
 

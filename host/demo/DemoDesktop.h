@@ -8,8 +8,8 @@
 // module must report the same changes on both.
 #pragma once
 
-#include "host/Console.h"
-#include "host/DemoClient.h"
+#include "host/lua/Console.h"
+#include "host/demo/DemoClient.h"
 
 #include <chrono>
 #include <map>

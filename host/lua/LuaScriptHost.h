@@ -10,13 +10,14 @@
 // with its file and line and never unwinds through the module's code.
 #pragma once
 
-#include "host/BuiltinType.h"
-#include "host/Console.h"
-#include "host/EventTable.h"
-#include "host/FilterTable.h"
-#include "host/LuaGlue.h"
+#include "host/lua/BuiltinType.h"
+#include "host/lua/Console.h"
+#include "host/lua/EventTable.h"
+#include "host/lua/FilterTable.h"
+#include "host/lua/LuaGlue.h"
 #include "hostsdk/ScriptHost.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,14 +65,18 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   // false then.
   bool RunFile(const std::string& path);
   bool RunString(const std::string& code, const std::string& chunkName);
+  // Puts the Lua files in `folder` first on require's path.
+  void AddLibraryFolder(const std::string& folder);
   void NotifyPulse();
   // Runs the Host.OnStop handlers; after them no event reaches a handler.
   void NotifyStop();
   // Makes the script that runs now, or the next one to run, raise
-  // "interrupted!" at its next instruction. Safe in a signal handler and from
-  // another thread, as lua_sethook is.
+  // "interrupted!" at its next instruction, and drops every event fired until
+  // ClearInterrupt (the rest of a pulse's dispatch, the rest of Host.OnStop's
+  // handlers). Safe in a signal handler and from another thread, as
+  // lua_sethook and a lock-free atomic are.
   void Interrupt();
-  // Withdraws an interrupt that no script has met yet.
+  // Withdraws the interrupt: events reach their handlers again.
   void ClearInterrupt();
   // A script called stop().
   bool StopRequested() const { return stopRequested_; }
@@ -88,6 +93,9 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   GlobalObjectResolver FindGlobal(std::string_view name) const override;
   EventTable& Events() override { return events_; }
   void RequestStop() override { stopRequested_ = true; }
+  bool Interrupted() const override { return interrupted_.load(); }
+  void RaiseQueryError(lua_State* L) override { filters_.RaiseError(L); }
+  void ForgetQueryError() override { filters_.ForgetError(); }
   void ReportError(std::string_view what, const char* message) override;
   Console& GetConsole() override { return console_; }
 
@@ -114,6 +122,7 @@ class LuaScriptHost final : public ScriptHost, public LuaGlue {
   int pulseEvent_;
   int stopEvent_;
   int loadedRef_;
+  std::atomic<bool> interrupted_{false};
   bool stopRequested_ = false;
   bool stopped_ = false;
 };

@@ -1,4 +1,4 @@
-#include "host/ModuleLibrary.h"
+#include "host/program/ModuleLibrary.h"
 
 #ifdef _WIN32
 #include <windows.h>

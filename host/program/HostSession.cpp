@@ -1,9 +1,9 @@
-#include "host/HostSession.h"
+#include "host/program/HostSession.h"
 
-#include "host/DemoDesktop.h"
-#include "host/Interrupt.h"
-#include "host/LuaScriptHost.h"
-#include "host/ModuleLibrary.h"
+#include "host/demo/DemoDesktop.h"
+#include "host/program/Interrupt.h"
+#include "host/lua/LuaScriptHost.h"
+#include "host/program/ModuleLibrary.h"
 
 #include <chrono>
 #include <fstream>
@@ -23,7 +23,8 @@ class InterruptWatch {
 
 }  // namespace
 
-HostSession::HostSession(const HostOptions& options, Console& console) : options_(options), console_(console) {}
+HostSession::HostSession(const HostOptions& options, Console& console, std::string libraryFolder)
+    : options_(options), console_(console), libraryFolder_(std::move(libraryFolder)) {}
 
 int HostSession::Run() {
   using Clock = std::chrono::steady_clock;
@@ -57,10 +58,22 @@ int HostSession::Run() {
     console_.Error("chorister-host: module " + options_.Module() + " failed to initialise");
     return 1;
   }
+  host.AddLibraryFolder(libraryFolder_);
+  const std::string name = kLibrary;
+  if (std::ifstream(libraryFolder_ + "/" + name + ".lua").good() &&
+      !host.RunString(name + " = require('" + name + "')", "=" + name)) {
+    module->Shutdown();
+    return 1;
+  }
   if (options_.Echo()) {
     host.RunString("Ventrilo:SetEventSpam(true)", "=--echo");
   }
-  host.RunLoaded();
+  // A script that fails at its top level ends the host as lua does; the
+  // module is still shut down.
+  if (!host.RunLoaded() && !Interrupt::Requested()) {
+    module->Shutdown();
+    return 1;
+  }
 
   const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / kPulsesPerSecond;
   const Clock::time_point start = Clock::now();
@@ -79,9 +92,13 @@ int HostSession::Run() {
     next = std::max(next + tick, Clock::now());
     std::this_thread::sleep_until(next);
   }
-  // The interrupt has ended the run; the Host.OnStop handlers still run.
+  // After an interrupt the Host.OnStop handlers still run, unless a second
+  // one has come or comes while they run.
   host.ClearInterrupt();
+  if (Interrupt::Repeated()) {
+    host.Interrupt();
+  }
   host.NotifyStop();
   module->Shutdown();
-  return 0;
+  return Interrupt::Requested() ? Interrupt::ExitStatus() : 0;
 }

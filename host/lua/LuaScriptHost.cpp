@@ -1,6 +1,6 @@
-#include "host/LuaScriptHost.h"
+#include "host/lua/LuaScriptHost.h"
 
-#include "host/ScriptObject.h"
+#include "host/lua/ScriptObject.h"
 
 #include <lua.hpp>
 
@@ -83,7 +83,7 @@ int GlobalIndex(lua_State* L) {
   if (!resolved || out.Type == nullptr) {
     return 0;
   }
-  ScriptObject::Push(L, out, resolver);
+  ScriptObject::PushGlobal(L, out, resolver, name);
   return 1;
 }
 
@@ -194,7 +194,7 @@ int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 
 int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments, ObjectRef* context) {
   // After Host.OnStop the scripts have said goodbye: what the module still
   // raises (while it shuts down, say) reaches no handler.
-  if (stopped_) {
+  if (stopped_ || interrupted_.load()) {
     return 0;
   }
   return events_.Fire(active_, eventId, context, argumentCount, arguments);
@@ -206,7 +206,7 @@ void LuaScriptHost::ConsoleWrite(const char* format, ...) {
   }
   std::va_list arguments;
   va_start(arguments, format);
-  console_.FormatV(format, arguments);
+  console_.FormatV(Console::Stream::Error, format, arguments);
   va_end(arguments);
 }
 
@@ -276,11 +276,25 @@ bool LuaScriptHost::RunString(const std::string& code, const std::string& chunkN
   return CallLoaded();
 }
 
+void LuaScriptHost::AddLibraryFolder(const std::string& folder) {
+  lua_State* L = state_.get();
+  lua_getglobal(L, "package");
+  lua_pushstring(L, (folder + "/?.lua;").c_str());
+  lua_getfield(L, -2, "path");
+  lua_concat(L, 2);
+  lua_setfield(L, -2, "path");
+  lua_pop(L, 1);
+}
+
 void LuaScriptHost::Interrupt() {
+  interrupted_.store(true);
   lua_sethook(state_.get(), StopScript, LUA_MASKCALL | LUA_MASKRET | LUA_MASKLINE | LUA_MASKCOUNT, 1);
 }
 
-void LuaScriptHost::ClearInterrupt() { lua_sethook(state_.get(), nullptr, 0, 0); }
+void LuaScriptHost::ClearInterrupt() {
+  lua_sethook(state_.get(), nullptr, 0, 0);
+  interrupted_.store(false);
+}
 
 void LuaScriptHost::NotifyPulse() { FireEvent(pulseEvent_, 0, 0, nullptr, nullptr); }
 
