@@ -1,8 +1,13 @@
-# Sourced by the scripts that run Windows programs under wine64: finds wine64
-# and wineserver (as $wine and $wineserver), and sets up a Wine prefix of its
-# own in the given build directory with no display (Wine's null graphics
-# driver) and no installer prompts. Usage: . scripts/wine-env.sh BUILD_DIR
-# (BUILD_DIR absolute). Defines fail() and windows_path().
+# Sourced by the scripts that run Windows programs under Wine: finds wine64
+# and wineserver (as $wine and $wineserver), and sets up the checkout's one
+# Wine prefix, build/wineprefix, with no display (Wine's null graphics
+# driver) and no installer prompts. It is a 64-bit prefix; with wine32:i386
+# installed (scripts/install-win32-runtime.sh) it runs 32-bit programs too,
+# through Wine's WoW64, so the 32- and 64-bit runs share it and its server.
+# The server is started to stay 30 s after its last program, so the steps of
+# one run (each program under 32-bit Wine starts slowly under qemu) meet a
+# running server and nothing outlives the run for long.
+# Usage: . scripts/wine-env.sh. Defines fail() and windows_path().
 fail() { echo "FAIL: $*" >&2; exit 1; }
 windows_path() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 
@@ -13,8 +18,9 @@ done
 [ -n "$wine" ] || fail "wine64 is missing: run scripts/install-windows-deps.sh"
 wineserver="$(dirname "$wine")/wineserver"
 [ -x "$wineserver" ] || wineserver="$(command -v wineserver || true)"
+[ -n "$wineserver" ] || fail "wineserver is missing: run scripts/install-windows-deps.sh"
 
-export WINEPREFIX="${1:?usage: . wine-env.sh BUILD_DIR}/wineprefix"
+export WINEPREFIX="$(realpath -m "$(dirname "${BASH_SOURCE[0]}")/../build/wineprefix")"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer prompts
 unset DISPLAY WAYLAND_DISPLAY
@@ -25,5 +31,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fail "could not select Wine's null graphics driver"
   # wineboot returns before the new prefix has settled; a program started
   # meanwhile may fail. Wait until every process of the prefix has ended.
-  [ -n "$wineserver" ] && "$wineserver" -w
+  "$wineserver" -w
 fi
+"$wineserver" -p30 2>/dev/null || true   # a server already running serves on
