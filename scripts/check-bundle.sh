@@ -42,7 +42,8 @@ status=0
 (cd "$folder" && timeout 180 "$wine" chorister-host.exe --desktop demo --seconds 20 --script examples/demo.lua) \
   >"$log" 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "the bundle's chorister-host.exe ended with status $status under 32-bit Wine (see $log)"
-log_has() { tr -d '\r' <"$log" | grep -qF -- "$1"; }
+output="$(tr -d '\r' <"$log")"
+log_has() { grep -qF -- "$1" <<<"$output"; }
 for event in InstanceOpened Online JoinedInstance JoinedParent LeavingParent LeavingInstance NameChanged \
              DisplayTextChanged PronunciationChanged CommentChanged CommentURLChanged RankChanged RankIDChanged \
              FlagsChanged IconChanged Offline InstanceClosed; do
