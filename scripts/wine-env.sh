@@ -22,7 +22,9 @@ wineserver="$(dirname "$wine")/wineserver"
 
 export WINEPREFIX="$(realpath -m "$(dirname "${BASH_SOURCE[0]}")/../build/wineprefix")"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer prompts
+# No Mono or Gecko installer prompts; no debugger for a program that crashes,
+# which then ends at once with a failing status instead of waiting in winedbg.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
