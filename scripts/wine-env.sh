@@ -7,9 +7,19 @@
 # The server is started to stay 30 s after its last program, so the steps of
 # one run (each program under 32-bit Wine starts slowly under qemu) meet a
 # running server and nothing outlives the run for long.
-# Usage: . scripts/wine-env.sh. Defines fail() and windows_path().
+# Usage: . scripts/wine-env.sh. Defines fail(), windows_path() and
+# emulated32().
 fail() { echo "FAIL: $*" >&2; exit 1; }
 windows_path() { echo "Z:$(realpath "$1" | tr / '\\')"; }
+# True when 32-bit programs run under qemu-i386 (binfmt_misc's entry, which
+# scripts/install-i386-runner.sh registers only where the kernel cannot run
+# them). qemu-user places a 32-bit guest's address space one page above the
+# host's (guest_base 0x1000: the kernel maps nothing at address 0), and
+# Wine's server reads and writes another process's memory through
+# /proc/<pid>/mem and ptrace at the guest address, so it meets the wrong
+# bytes: between emulated 32-bit Wine processes ReadProcessMemory reads what
+# lies 4 KiB lower (zeros, mostly), and no client's tree can be read.
+emulated32() { grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; }
 
 wine=""
 for candidate in "$(command -v wine64 || true)" /usr/lib/wine/wine64; do
