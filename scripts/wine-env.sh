@@ -14,7 +14,8 @@ windows_path() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 # True when 32-bit programs run under qemu-i386 (binfmt_misc's entry, which
 # scripts/install-i386-runner.sh registers only where the kernel cannot run
 # them). qemu-user places a 32-bit guest's address space one page above the
-# host's (guest_base 0x1000: the kernel maps nothing at address 0), and
+# host's (guest_base 0x1000: it reserves the guest's 4 GiB where the kernel
+# places the block, never at address 0, and refuses -B 0), and
 # Wine's server reads and writes another process's memory through
 # /proc/<pid>/mem and ptrace at the guest address, so it meets the wrong
 # bytes: between emulated 32-bit Wine processes ReadProcessMemory reads what
