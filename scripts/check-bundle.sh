@@ -44,7 +44,7 @@ output=""
 log_has() { grep -qF -- "$1" <<<"$output"; }
 run_bundle() {
   local status=0
-  (cd "$folder" && timeout 300 "$wine" chorister-host.exe "$@") >"$log" 2>&1 || status=$?
+  (cd "$folder" && timeout 900 "$wine" chorister-host.exe "$@") >"$log" 2>&1 || status=$?
   [ "$status" -eq 0 ] || fail "the bundle's chorister-host.exe ended with status $status under 32-bit Wine (see $log)"
   output="$(tr -d '\r' <"$log")"
   log_has "Chorister version 20081015 Loaded" || fail "the bundle's host under 32-bit Wine did not load its DLL (see $log)"
