@@ -44,7 +44,7 @@ if [ "${1:-}" != "--table" ]; then
     scripts/build-windows-benchmark.sh "--benchmark_out=Z:$(echo "$out" | tr / '\\')" --benchmark_out_format=json \
       --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
     # A change in a client to its handler, with the host pulsing as chorister-host does.
-    . scripts/wine-env.sh "$PWD/build/win64"
+    . scripts/wine-env.sh
     "$wine" build/win64/bin/handler_latency.exe "$(windows_path build/win64/bin/standin_client.exe)" \
       "$(windows_path build/win64/lib/chorister.dll)" 15 >"$results/latency-wine64.json"
     [ -n "$wineserver" ] && "$wineserver" -k 2>/dev/null || true

@@ -23,5 +23,5 @@ if [ ! -f "$prefix/lib/cmake/benchmark/benchmarkConfig.cmake" ]; then
 fi
 cmake --preset win64 -Dbenchmark_DIR="$prefix/lib/cmake/benchmark"
 cmake --build --preset win64 -j "$(nproc)" --target capture_bench standin_client chorister handler_latency
-. scripts/wine-env.sh "$root/build/win64"
+. scripts/wine-env.sh
 "$wine" build/win64/bin/capture_bench.exe "$(windows_path build/win64/bin/standin_client.exe)" "$@"

@@ -16,7 +16,7 @@ root="$PWD"
 [ -f build/win64/CMakeCache.txt ] || { scripts/build-lua-mingw.sh x86_64 && cmake --preset win64 >/dev/null; }
 cmake --build --preset default -j "$(nproc)" --target chorister-host chorister >/dev/null
 cmake --build --preset win64 -j "$(nproc)" --target chorister-host chorister standin_client >/dev/null
-. scripts/wine-env.sh "$root/build/win64"
+. scripts/wine-env.sh
 
 out="$root/build/fidelity"
 probe="$root/tests/windows/event-stream.lua"

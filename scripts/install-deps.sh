@@ -17,6 +17,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # A list that fails to download (a mirror halfway through a sync) leaves
+  # the one apt had; a package then missing fails the install below.
+  apt-get -o DPkg::Lock::Timeout=600 update -qq || echo "install-deps.sh: apt-get update reported errors (above); going on with the package lists apt has" >&2
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi

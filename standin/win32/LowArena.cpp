@@ -11,14 +11,16 @@ namespace standin {
 namespace {
 
 constexpr std::uint32_t kRegionSize = 0x10000;  // the allocation granularity
-constexpr std::uintptr_t kFirstTry = 0x10000000;
-constexpr std::uintptr_t kLimit = 0x100000000ull;
+// 64-bit arithmetic: 4 GiB does not fit a 32-bit program's uintptr_t, and a
+// search up to it would wrap there.
+constexpr std::uint64_t kFirstTry = 0x10000000;
+constexpr std::uint64_t kLimit = 0x100000000ull;
 
 // Reserves and commits one granule exactly at `address`; VirtualAlloc with a
 // preferred address fails instead of moving the block when the range is taken.
 // Committed pages are zero-filled.
-void* CommitAt(std::uintptr_t address) {
-  return VirtualAlloc(reinterpret_cast<void*>(address), kRegionSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+void* CommitAt(std::uint64_t address) {
+  return VirtualAlloc(reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), kRegionSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
 // The real client is a 32-bit program whose shared empty string is a static

@@ -34,7 +34,7 @@ class LowArena {
   std::uint32_t regionNext_ = 0;
   std::uint32_t regionEnd_ = 0;
   // Where the next region is tried; the search runs upwards to 4 GiB.
-  std::uintptr_t nextTry_;
+  std::uint64_t nextTry_;
 };
 
 }  // namespace standin

@@ -80,7 +80,7 @@ TEST_F(HostTypes, BuiltInsConvertToText) {
   char text[8];
   EXPECT_TRUE(host.LookupType("string", 0, 0)->ToText(reinterpret_cast<std::uintptr_t>("truncated"), text, 4));
   EXPECT_STREQ("tru", text);
-  EXPECT_TRUE(host.LookupType("uint", 0, 0)->ToText(0x1FFFFFFFFull, text, sizeof text));
+  EXPECT_TRUE(host.LookupType("uint", 0, 0)->ToText(~std::uintptr_t{0}, text, sizeof text));
   EXPECT_STREQ("4294967", text);
   EXPECT_TRUE(host.LookupType("bool", 0, 0)->ToText(0x100, text, sizeof text));
   EXPECT_STREQ("true", text);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 const char* const kElementMembers[] = {"ID",
@@ -111,10 +113,12 @@ TEST_F(StaleObjects, KeptIntoALaterHandlerOfThePass_FailThere) {
 TEST_F(StaleObjects, ForeignValueWords_NameNoElement) {
   StartClient();
   const ObjectRef alice = Element("Alice");
-  // No element object carries the word 0 or one beyond the id range (whose
-  // low 32 bits here are Alice's id).
+  // No element object carries the word 0 or Alice's id with the word's top
+  // bit set: with 64-bit words beyond the id range (its low 32 bits are
+  // Alice's id, so a truncating lookup finds her), with 32-bit words an id
+  // that no element has.
   ExpectDead({alice.Type, 0});
-  ExpectDead({alice.Type, (std::uintptr_t{1} << 32) | alice.Data});
+  ExpectDead({alice.Type, (std::uintptr_t{1} << (std::numeric_limits<std::uintptr_t>::digits - 1)) | alice.Data});
   // The instance type takes only instance elements for its own members.
   const ObjectRef asInstance = {Member(Ventrilo(), "Instances").Type, alice.Data};
   ObjectRef out{nullptr, 0};
