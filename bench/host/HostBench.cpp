@@ -68,9 +68,8 @@ class LiveModule {
 double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
 double Median(std::vector<double> values) {
-  if (values.empty()) {
+  if (values.empty())
     return 0;
-  }
   std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
   return values[values.size() / 2];
 }
@@ -91,9 +90,8 @@ void BM_EventsIntoLuaHandlers(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     muted = !muted;
-    for (int u = 1; u <= users; ++u) {
+    for (int u = 1; u <= users; ++u)
       client.SetFlags("User" + std::to_string(u), muted ? "M" : "");
-    }
     live.AwaitChanges();
     state.ResumeTiming();
     live.Module().Pulse();
@@ -115,9 +113,8 @@ void BM_FireEventIntoLuaHandler(benchmark::State& state) {
   host.RunString("count = 0 on('Bench.OnEvent', function(ctx, previous) count = count + previous end)", "=bench");
   const char* arguments[] = {"3"};
   ObjectRef context{nullptr, 0};
-  for (auto _ : state) {
+  for (auto _ : state)
     benchmark::DoNotOptimize(host.FireEvent(event, 0, 1, arguments, &context));
-  }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FireEventIntoLuaHandler);
@@ -134,9 +131,8 @@ void BM_ScriptUsesElement(benchmark::State& state, const char* expression) {
   live.Host().RunString("me = Ventrilo.Instances.Me; me:SetMetadata('k', 'v')", "=bench");
   const std::string loop =
       "for _ = 1, " + std::to_string(kRepeats) + " do local x = " + expression + " end";
-  for (auto _ : state) {
+  for (auto _ : state)
     live.Host().RunString(loop, "=bench");
-  }
   state.SetItemsProcessed(state.iterations() * kRepeats);
 }
 BENCHMARK_CAPTURE(BM_ScriptUsesElement, member, "me.Name");
@@ -176,9 +172,8 @@ void BM_ChangeToHandlerLatency(benchmark::State& state) {
     for (;;) {
       {
         std::lock_guard<std::mutex> lock(mutex);
-        if (done) {
+        if (done)
           return;
-        }
       }
       if (live.Module().AwaitHandOver(seen + 1, 100)) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -210,9 +205,8 @@ void BM_ChangeToHandlerLatency(benchmark::State& state) {
       {
         std::lock_guard<std::mutex> lock(mutex);
         auto after = std::upper_bound(handOvers.begin(), handOvers.end(), ran);
-        if (after != handOvers.begin()) {
+        if (after != handOvers.begin())
           carried = *std::prev(after);
-        }
       }
       total.push_back(Milliseconds(ran - changed));
       polling.push_back(Milliseconds(carried - changed));
@@ -225,13 +219,11 @@ void BM_ChangeToHandlerLatency(benchmark::State& state) {
   }
   watcher.join();
   std::vector<double> cycles;
-  for (std::size_t i = 1; i < handOvers.size(); ++i) {
+  for (std::size_t i = 1; i < handOvers.size(); ++i)
     cycles.push_back(Milliseconds(handOvers[i] - handOvers[i - 1]));
-  }
   double sum = 0;
-  for (double value : total) {
+  for (double value : total)
     sum += value;
-  }
   state.counters["median_ms"] = Median(total);
   state.counters["mean_ms"] = sum / static_cast<double>(total.size());
   state.counters["worst_ms"] = *std::max_element(total.begin(), total.end());

@@ -93,7 +93,7 @@ class BareWalk {
     return reinterpret_cast<HTREEITEM>(result);
   }
   void Siblings(HTREEITEM item) {
-    for (; item != nullptr; item = Next(TVGN_NEXT, item)) {
+    for (; item; item = Next(TVGN_NEXT, item)) {
       if (Item(item) == 1)
         Siblings(Next(TVGN_CHILD, item));
     }

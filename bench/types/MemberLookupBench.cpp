@@ -66,7 +66,7 @@ class LiveModule {
     roster.channels.push_back(lobby);
     client_ = std::make_unique<standin::StandinClient>(roster);
     module_ = Chorister::Create(23);
-    if (module_ == nullptr || !module_->Initialize(&host_)) {
+    if (!module_ || !module_->Initialize(&host_)) {
       std::fprintf(stderr, "the module did not start\n");
       std::abort();
     }

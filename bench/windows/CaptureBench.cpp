@@ -73,7 +73,7 @@ HTREEITEM Next(HTREEITEM item, WPARAM flag) {
 
 // Pre-order: every item once, as a capture visits them.
 void CollectItems(HTREEITEM item) {
-  for (; item != nullptr; item = Next(item, TVGN_NEXT)) {
+  for (; item; item = Next(item, TVGN_NEXT)) {
     client.items.push_back(item);
     CollectItems(Next(item, TVGN_CHILD));
   }
@@ -100,13 +100,13 @@ bool Prepare(StandinProcess& standin) {
   client.processId = standin.ProcessId();
   EnumWindows(FindMain, 0);
   client.process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, client.processId);
-  if (!ok || client.tree == nullptr || client.process == nullptr)
+  if (!ok || !client.tree || !client.process)
     return false;
   client.itemBuffer = static_cast<char*>(VirtualAllocEx(client.process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
   client.textBuffer = static_cast<char*>(VirtualAllocEx(client.process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
   CollectItems(Next(nullptr, TVGN_ROOT));
   IVentriloLocator* locator = nullptr;
-  if (GetVentriloLocator(&locator) && locator != nullptr) {
+  if (GetVentriloLocator(&locator) && locator) {
     FirstInstance first;
     locator->Enumerate(&first);
     locator->Release();
@@ -125,7 +125,7 @@ void BM_Capture(benchmark::State& state) {
   for (auto _ : state) {
     ISnapshot* snapshot = nullptr;
     benchmark::DoNotOptimize(client.instance->TakeSnapshot(&snapshot));
-    if (snapshot != nullptr)
+    if (snapshot)
       snapshot->Release();
   }
   PerItem(state, kItems);
@@ -228,7 +228,7 @@ bool IsChannelImage(int image) { return image == 1 || (image >= 4 && image <= 8)
 // channel's children asked for (TVGN_CHILD), then the next sibling (TVGN_NEXT).
 template <int (*Reader)(HTREEITEM)>
 void VisitSiblings(HTREEITEM item) {
-  for (; item != nullptr; item = NextItem(item, TVGN_NEXT)) {
+  for (; item; item = NextItem(item, TVGN_NEXT)) {
     if (IsChannelImage(Reader(item)))
       VisitSiblings<Reader>(NextItem(item, TVGN_CHILD));
   }
@@ -246,7 +246,7 @@ BOOL CALLBACK BareWindow(HWND window, LPARAM) {
   if (window == client.tree) {
     NextItem(nullptr, TVGN_CARET);
     HTREEITEM root = NextItem(nullptr, TVGN_ROOT);
-    if (root != nullptr) {
+    if (root) {
       Reader(root);
       VisitSiblings<Reader>(NextItem(root, TVGN_NEXT));
     }

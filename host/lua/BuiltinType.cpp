@@ -21,9 +21,8 @@ const char* NameOf(BuiltinType::Kind kind) {
 BuiltinType::BuiltinType(Kind kind) : QSTypeDefinition(NameOf(kind)), kind_(kind) {}
 
 bool BuiltinType::ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) {
+  if (!buffer || bufferSize == 0)
     return false;
-  }
   switch (kind_) {
     case Kind::String:
       std::snprintf(buffer, bufferSize, "%s", value ? reinterpret_cast<const char*>(value) : "");

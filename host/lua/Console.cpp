@@ -19,16 +19,14 @@ Console::Console() : sink_(WriteToTerminal) {}
 Console::Console(Sink sink) : sink_(std::move(sink)) {}
 
 void Console::Write(Stream stream, std::string_view text) {
-  if (!text.empty() && text.back() == '\n') {
+  if (!text.empty() && text.back() == '\n')
     text.remove_suffix(1);
-  }
   std::lock_guard<std::mutex> lock(mutex_);
   for (;;) {
     std::size_t end = text.find('\n');
     sink_(stream, text.substr(0, end));
-    if (end == std::string_view::npos) {
+    if (end == std::string_view::npos)
       return;
-    }
     text.remove_prefix(end + 1);
   }
 }

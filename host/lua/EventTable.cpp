@@ -48,9 +48,8 @@ void PushList(lua_State* L, int handlersRef, int id, bool create) {
 int DispatchProtected(lua_State* L) {
   Dispatch* request = static_cast<Dispatch*>(lua_touserdata(L, 1));
   PushList(L, request->handlersRef, request->id, false);
-  if (lua_isnil(L, -1)) {
+  if (lua_isnil(L, -1))
     return 0;
-  }
   int count = static_cast<int>(lua_rawlen(L, -1));
   lua_createtable(L, count, 0);
   for (int i = 1; i <= count; ++i) {
@@ -70,14 +69,12 @@ int DispatchProtected(lua_State* L) {
     }
     lua_rawgeti(L, -1, 1);
     lua_remove(L, -2);
-    if (request->context != nullptr) {
+    if (request->context)
       ScriptObject::PushValue(L, *request->context);
-    } else {
+    else
       lua_pushnil(L);
-    }
-    for (int a = 0; a < request->argumentCount; ++a) {
+    for (int a = 0; a < request->argumentCount; ++a)
       PushArgument(L, request->arguments[a]);
-    }
     if (lua_pcall(L, 1 + request->argumentCount, 0, messageHandler) == LUA_OK) {
       ++request->succeeded;
     } else {
@@ -95,9 +92,8 @@ int CheckEvent(lua_State* L) {
   std::size_t length = 0;
   const char* name = luaL_checklstring(L, 1, &length);
   int id = LuaGlue::From(L)->Events().Find(std::string_view(name, length));
-  if (id < 0) {
+  if (id < 0)
     luaL_error(L, "unknown event '%s' (events() lists them)", name);
-  }
   return id;
 }
 
@@ -165,27 +161,23 @@ EventTable::EventTable(lua_State* L) {
 
 int EventTable::Declare(const char* name) {
   int id = Find(name);
-  if (id >= 0) {
+  if (id >= 0)
     return id;
-  }
   names_.emplace_back(name);
   return static_cast<int>(names_.size()) - 1;
 }
 
 int EventTable::Find(std::string_view name) const {
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] == name) {
+    if (names_[i] == name)
       return static_cast<int>(i);
-    }
   }
   return -1;
 }
 
 int EventTable::Fire(lua_State* L, int id, const ObjectRef* context, int argumentCount, const char* const* arguments) {
-  if (id < 0 || static_cast<std::size_t>(id) >= names_.size() || argumentCount < 0 ||
-      (argumentCount > 0 && arguments == nullptr)) {
+  if (id < 0 || static_cast<std::size_t>(id) >= names_.size() || argumentCount < 0 || (argumentCount > 0 && !arguments))
     return 0;
-  }
   Dispatch request{this, handlersRef_, id, context, argumentCount, arguments, 0};
   lua_pushcfunction(L, DispatchProtected);
   lua_pushlightuserdata(L, &request);

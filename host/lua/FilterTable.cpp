@@ -33,10 +33,9 @@ struct Evaluate {
 int EnvironmentIndex(lua_State* L) {
   lua_getmetatable(L, 1);
   lua_getfield(L, -1, kSubject);
-  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::Test(L, -1) != nullptr) {
-    if (ScriptObject::PushMember(L, -1, lua_tostring(L, 2), true) == 1) {
+  if (lua_type(L, 2) == LUA_TSTRING && ScriptObject::Test(L, -1)) {
+    if (ScriptObject::PushMember(L, -1, lua_tostring(L, 2), true) == 1)
       return 1;
-    }
     if (std::strcmp(lua_tostring(L, 2), kSelf) == 0) {
       lua_pushvalue(L, -1);
       return 1;
@@ -52,9 +51,8 @@ int EnvironmentIndex(lua_State* L) {
 // environment of its own.
 int CompileProtected(lua_State* L) {
   Compile* request = static_cast<Compile*>(lua_touserdata(L, 1));
-  if (luaL_loadbufferx(L, request->code->data(), request->code->size(), "=query", "t") != LUA_OK) {
+  if (luaL_loadbufferx(L, request->code->data(), request->code->size(), "=query", "t") != LUA_OK)
     return lua_error(L);
-  }
   lua_newtable(L);
   lua_createtable(L, 0, 2);
   lua_pushcfunction(L, EnvironmentIndex);
@@ -91,9 +89,8 @@ int EvaluateProtected(lua_State* L) {
 }  // namespace
 
 FilterHandle FilterTable::Parse(lua_State* L, const char* query) {
-  if (query == nullptr) {
+  if (!query)
     return 0;
-  }
   // On one line with the query's first, so that errors give the query's own
   // line numbers.
   std::string code = std::string("return (") + query + ")";
@@ -102,9 +99,8 @@ FilterHandle FilterTable::Parse(lua_State* L, const char* query) {
   lua_pushcfunction(L, CompileProtected);
   lua_pushlightuserdata(L, &request);
   if (lua_pcall(L, 1, 0, -3) != LUA_OK) {
-    if (error_.empty()) {
+    if (error_.empty())
       error_ = std::string("query '") + query + "' does not compile: " + lua_tostring(L, -1);
-    }
     lua_pop(L, 2);
     return 0;
   }
@@ -116,19 +112,16 @@ FilterHandle FilterTable::Parse(lua_State* L, const char* query) {
 
 bool FilterTable::Match(lua_State* L, FilterHandle filter, const ObjectRef* object, unsigned char* matched) {
   auto found = filters_.find(filter);
-  if (found == filters_.end() || found->second.failed || object == nullptr || object->Type == nullptr ||
-      matched == nullptr) {
+  if (found == filters_.end() || found->second.failed || !object || !object->Type || !matched)
     return false;
-  }
   Evaluate request{found->second.chunkRef, object, false};
   lua_pushcfunction(L, LuaGlue::ErrorText);
   lua_pushcfunction(L, EvaluateProtected);
   lua_pushlightuserdata(L, &request);
   if (lua_pcall(L, 1, 0, -3) != LUA_OK) {
     found->second.failed = true;
-    if (error_.empty()) {
+    if (error_.empty())
       error_ = "error in query '" + found->second.query + "': " + lua_tostring(L, -1);
-    }
     lua_pop(L, 2);
     return false;
   }
@@ -138,9 +131,8 @@ bool FilterTable::Match(lua_State* L, FilterHandle filter, const ObjectRef* obje
 }
 
 void FilterTable::RaiseError(lua_State* L) {
-  if (error_.empty()) {
+  if (error_.empty())
     return;
-  }
   luaL_where(L, 1);
   lua_pushlstring(L, error_.data(), error_.size());
   error_.clear();
@@ -150,9 +142,8 @@ void FilterTable::RaiseError(lua_State* L) {
 
 void FilterTable::Release(lua_State* L, FilterHandle filter) {
   auto found = filters_.find(filter);
-  if (found == filters_.end()) {
+  if (found == filters_.end())
     return;
-  }
   luaL_unref(L, LUA_REGISTRYINDEX, found->second.chunkRef);
   filters_.erase(found);
 }

@@ -9,9 +9,8 @@ void LuaGlue::Install(lua_State* L, LuaGlue* glue) { *static_cast<LuaGlue**>(lua
 
 int LuaGlue::ErrorText(lua_State* L) {
   if (lua_type(L, 1) != LUA_TSTRING && lua_type(L, 1) != LUA_TNUMBER) {
-    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING) {
+    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING)
       return 1;
-    }
     lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
     return 1;
   }

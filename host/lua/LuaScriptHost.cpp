@@ -22,11 +22,10 @@ struct Chunk {
 
 int LoadProtected(lua_State* L) {
   const Chunk* chunk = static_cast<const Chunk*>(lua_touserdata(L, 1));
-  int status = chunk->code == nullptr ? luaL_loadfilex(L, chunk->name, "t")
-                                      : luaL_loadbufferx(L, chunk->code, chunk->size, chunk->name, "t");
-  if (status != LUA_OK) {
+  int status = !chunk->code ? luaL_loadfilex(L, chunk->name, "t")
+                            : luaL_loadbufferx(L, chunk->code, chunk->size, chunk->name, "t");
+  if (status != LUA_OK)
     return lua_error(L);
-  }
   return 1;
 }
 
@@ -44,9 +43,8 @@ int Print(lua_State* L) {
   luaL_Buffer line;
   luaL_buffinit(L, &line);
   for (int i = 1; i <= count; ++i) {
-    if (i > 1) {
+    if (i > 1)
       luaL_addchar(&line, '\t');
-    }
     luaL_tolstring(L, i, nullptr);
     luaL_addvalue(&line);
   }
@@ -66,23 +64,20 @@ int Stop(lua_State* L) {
 // __index of the global table: a bound global object, resolved afresh each
 // time a script names it, so an unbound name reads as nil.
 int GlobalIndex(lua_State* L) {
-  if (lua_type(L, 2) != LUA_TSTRING) {
+  if (lua_type(L, 2) != LUA_TSTRING)
     return 0;
-  }
   LuaGlue* host = LuaGlue::From(L);
   std::size_t length = 0;
   const char* name = lua_tolstring(L, 2, &length);
   GlobalObjectResolver resolver = host->FindGlobal(std::string_view(name, length));
-  if (resolver == nullptr) {
+  if (!resolver)
     return 0;
-  }
   lua_State* outer = host->Enter(L);
   ObjectRef out{};
   bool resolved = resolver(0, nullptr, &out);
   host->Leave(outer);
-  if (!resolved || out.Type == nullptr) {
+  if (!resolved || !out.Type)
     return 0;
-  }
   ScriptObject::PushGlobal(L, out, resolver, name);
   return 1;
 }
@@ -103,7 +98,7 @@ int OpenProtected(lua_State* L) {
 
 lua_State* NewState(LuaScriptHost* host) {
   lua_State* L = luaL_newstate();
-  if (L == nullptr) {
+  if (!L) {
     std::fputs("chorister-host: cannot create a Lua state\n", stderr);
     std::abort();
   }
@@ -136,74 +131,64 @@ lua_State* LuaScriptHost::Enter(lua_State* L) {
 }
 
 bool LuaScriptHost::BindGlobalObject(const char* name, GlobalObjectResolver resolver) {
-  if (name == nullptr || resolver == nullptr) {
+  if (!name || !resolver)
     return false;
-  }
   globals_.insert_or_assign(name, resolver);
   return true;
 }
 
 bool LuaScriptHost::UnbindGlobalObject(const char* name) {
-  if (name == nullptr) {
+  if (!name)
     return false;
-  }
   auto found = globals_.find(std::string_view(name));
-  if (found == globals_.end()) {
+  if (found == globals_.end())
     return false;
-  }
   globals_.erase(found);
   return true;
 }
 
 bool LuaScriptHost::InstallType(QSTypeDefinition* type) {
-  if (type == nullptr || IsInstalled(type)) {
+  if (!type || IsInstalled(type))
     return false;
-  }
   installed_.push_back(type);
   return true;
 }
 
 bool LuaScriptHost::UninstallType(QSTypeDefinition* type) {
   auto found = std::find(installed_.begin(), installed_.end(), type);
-  if (found == installed_.end()) {
+  if (found == installed_.end())
     return false;
-  }
   installed_.erase(found);
   return true;
 }
 
 QSTypeDefinition* LuaScriptHost::LookupType(const char* name, int, int) {
-  if (name == nullptr) {
+  if (!name)
     return nullptr;
-  }
   for (BuiltinType* builtin : {&string_, &uint_, &bool_}) {
-    if (std::strcmp(builtin->GetName(), name) == 0) {
+    if (std::strcmp(builtin->GetName(), name) == 0)
       return builtin;
-    }
   }
   for (QSTypeDefinition* type : installed_) {
-    if (std::strcmp(type->GetName(), name) == 0) {
+    if (std::strcmp(type->GetName(), name) == 0)
       return type;
-    }
   }
   return nullptr;
 }
 
-int LuaScriptHost::DeclareEvent(const char* name) { return name == nullptr ? -1 : events_.Declare(name); }
+int LuaScriptHost::DeclareEvent(const char* name) { return !name ? -1 : events_.Declare(name); }
 
 int LuaScriptHost::FireEvent(int eventId, int, int argumentCount, const char* const* arguments, ObjectRef* context) {
   // After Host.OnStop the scripts have said goodbye: what the module still
   // raises (while it shuts down, say) reaches no handler.
-  if (stopped_ || interrupted_.load()) {
+  if (stopped_ || interrupted_.load())
     return 0;
-  }
   return events_.Fire(active_, eventId, context, argumentCount, arguments);
 }
 
 void LuaScriptHost::ConsoleWrite(const char* format, ...) {
-  if (format == nullptr) {
+  if (!format)
     return;
-  }
   std::va_list arguments;
   va_start(arguments, format);
   console_.FormatV(Console::Stream::Error, format, arguments);
@@ -225,9 +210,8 @@ bool LuaScriptHost::Load(const char* code, std::size_t size, const char* name) {
   lua_pushcfunction(L, LoadProtected);
   lua_pushlightuserdata(L, &chunk);
   bool loaded = lua_pcall(L, 1, 1, -3) == LUA_OK;
-  if (!loaded) {
+  if (!loaded)
     ReportError("script error", lua_tostring(L, -1));
-  }
   lua_remove(L, -2);
   return loaded;
 }
@@ -305,9 +289,8 @@ void LuaScriptHost::NotifyStop() {
 
 const BuiltinType* LuaScriptHost::Builtin(const QSTypeDefinition* type) const {
   for (const BuiltinType* builtin : {&string_, &uint_, &bool_}) {
-    if (builtin == type) {
+    if (builtin == type)
       return builtin;
-    }
   }
   return nullptr;
 }
@@ -324,6 +307,6 @@ GlobalObjectResolver LuaScriptHost::FindGlobal(std::string_view name) const {
 void LuaScriptHost::ReportError(std::string_view what, const char* message) {
   std::string line(what);
   line += ": ";
-  line += message != nullptr ? message : "(an error without a message)";
+  line += message ? message : "(an error without a message)";
   console_.Error(line);
 }

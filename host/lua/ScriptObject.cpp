@@ -29,13 +29,11 @@ enum class NameKind { Method, Member, Unknown };
 // Looks the name up the way the types answer it: a type first, then its
 // parent, and so on up the chain.
 NameKind Classify(QSTypeDefinition* type, const char* name) {
-  for (QSTypeDefinition* level = type; level != nullptr; level = level->GetInheritance()) {
-    if (level->FindMethodRecord(name) != nullptr) {
+  for (QSTypeDefinition* level = type; level; level = level->GetInheritance()) {
+    if (level->FindMethodRecord(name))
       return NameKind::Method;
-    }
-    if (level->FindMemberRecord(name) != nullptr) {
+    if (level->FindMemberRecord(name))
       return NameKind::Member;
-    }
   }
   return NameKind::Unknown;
 }
@@ -43,9 +41,8 @@ NameKind Classify(QSTypeDefinition* type, const char* name) {
 // The object's type, or a Lua error when the module has uninstalled it (the
 // type object may be gone, so it is not touched).
 QSTypeDefinition* LiveType(lua_State* L, const ScriptObject* object) {
-  if (!LuaGlue::From(L)->IsInstalled(object->ref.Type)) {
+  if (!LuaGlue::From(L)->IsInstalled(object->ref.Type))
     luaL_error(L, "this object belongs to a type that the module has removed");
-  }
   return object->ref.Type;
 }
 
@@ -61,9 +58,8 @@ bool PushPlainMember(lua_State* L, const ScriptObject* self, const char* name) {
   ObjectRef out{};
   int result = self->ref.Type->GetMember(self->ref.Data, name, 0, nullptr, &out);
   host->Leave(outer);
-  if (result != 1) {
+  if (result != 1)
     return false;
-  }
   ScriptObject::PushValue(L, out);
   return true;
 }
@@ -77,13 +73,11 @@ void Remember(lua_State* L, int index, bool identity) {
       self->id = lua_tointegerx(L, -1, &self->hasId);
       lua_pop(L, 1);
     }
-    if (PushPlainMember(L, self, "Type")) {
+    if (PushPlainMember(L, self, "Type"))
       lua_setiuservalue(L, index, kTypeValue);
-    }
   }
-  if (PushPlainMember(L, self, "Name")) {
+  if (PushPlainMember(L, self, "Name"))
     lua_setiuservalue(L, index, kNameValue);
-  }
 }
 
 // Pushes the object's label from what is remembered of it: User "Bob" #6,
@@ -91,7 +85,7 @@ void Remember(lua_State* L, int index, bool identity) {
 // global object's label is the name it is bound under.
 void PushLabel(lua_State* L, int index) {
   const ScriptObject* self = ScriptObject::Test(L, index);
-  if (self->resolver != nullptr) {
+  if (self->resolver) {
     lua_getiuservalue(L, index, kNameValue);
     return;
   }
@@ -122,17 +116,15 @@ void PushLabel(lua_State* L, int index) {
 // object is then remembered as gone, and the cache forgets it.
 bool Available(lua_State* L, int index) {
   ScriptObject* self = ScriptObject::Test(L, index);
-  if (self->departed) {
+  if (self->departed)
     return false;
-  }
   char text[kTextSize];
   LuaGlue* host = LuaGlue::From(L);
   lua_State* outer = host->Enter(L);
   bool available = self->ref.Type->ToText(self->ref.Data, text, sizeof text);
   host->Leave(outer);
-  if (available) {
+  if (available)
     return true;
-  }
   self->departed = true;
   lua_getfield(L, LUA_REGISTRYINDEX, kCache);
   if (lua_rawgetp(L, -1, self->ref.Type) == LUA_TTABLE) {
@@ -161,9 +153,8 @@ int PushGoneMember(lua_State* L, int index, const char* name) {
     lua_pushinteger(L, self->id);
     return 1;
   }
-  if (std::strcmp(name, "Type") == 0 && lua_getiuservalue(L, index, kTypeValue) == LUA_TSTRING) {
+  if (std::strcmp(name, "Type") == 0 && lua_getiuservalue(L, index, kTypeValue) == LUA_TSTRING)
     return 1;
-  }
   return RaiseGone(L, index);
 }
 
@@ -172,7 +163,7 @@ int PushGoneMember(lua_State* L, int index, const char* name) {
 int WantedArguments(lua_State* L, QSTypeDefinition* type, const char* name) {
   int wanted = 0;
   lua_getfield(L, LUA_REGISTRYINDEX, kNotes);
-  for (QSTypeDefinition* level = type; level != nullptr && wanted == 0; level = level->GetInheritance()) {
+  for (QSTypeDefinition* level = type; level && wanted == 0; level = level->GetInheritance()) {
     const int top = lua_gettop(L);
     if (lua_getfield(L, top, level->GetName()) == LUA_TTABLE && lua_getfield(L, -1, "arguments") == LUA_TTABLE) {
       lua_getfield(L, -1, name);
@@ -188,9 +179,8 @@ int WantedArguments(lua_State* L, QSTypeDefinition* type, const char* name) {
 // zero byte: the module takes zero-terminated texts, so such a string would
 // reach it cut short.
 const char* WholeString(lua_State* L, int index) {
-  if (lua_type(L, index) != LUA_TSTRING) {
+  if (lua_type(L, index) != LUA_TSTRING)
     return nullptr;
-  }
   std::size_t length = 0;
   const char* text = lua_tolstring(L, index, &length);
   return std::strlen(text) == length ? text : nullptr;
@@ -208,17 +198,15 @@ int RaiseArgument(lua_State* L, int index, int first, const char* name, const ch
 int CollectArguments(lua_State* L, int first, const char* name, const char** arguments) {
   int top = lua_gettop(L);
   int count = top >= first ? top - first + 1 : 0;
-  if (count > kMaxArguments) {
+  if (count > kMaxArguments)
     luaL_error(L, "too many arguments (at most %d)", kMaxArguments);
-  }
   for (int i = 0; i < count; ++i) {
     int index = first + i;
     switch (lua_type(L, index)) {
       case LUA_TSTRING:
         arguments[i] = WholeString(L, index);
-        if (arguments[i] == nullptr) {
+        if (!arguments[i])
           RaiseArgument(L, index, first, name, "string with a zero byte (texts end at the first one)");
-        }
         break;
       case LUA_TNUMBER:
         arguments[i] = lua_tostring(L, index);
@@ -241,9 +229,8 @@ int CollectArguments(lua_State* L, int first, const char* name, const char** arg
 int Invoke(lua_State* L, int index, const char* name, bool method, int first) {
   ScriptObject* self = ScriptObject::Test(L, index);
   QSTypeDefinition* type = LiveType(L, self);
-  if (self->departed) {
+  if (self->departed)
     return RaiseGone(L, index);
-  }
   const char* arguments[kMaxArguments];
   int count = CollectArguments(L, first, name, arguments);
   const char* const* list = count > 0 ? arguments : nullptr;
@@ -255,24 +242,20 @@ int Invoke(lua_State* L, int index, const char* name, bool method, int first) {
                       : type->GetMember(self->ref.Data, name, count, list, &out);
   host->Leave(outer);
   host->RaiseQueryError(L);
-  if (result != 1 && !Available(L, index)) {
+  if (result != 1 && !Available(L, index))
     return RaiseGone(L, index);
-  }
-  if (result < 0) {
+  if (result < 0)
     return RaiseUnknown(L, name, type);
-  }
   if (result == 0) {
-    if (int wanted = WantedArguments(L, type, name); count < wanted) {
+    if (int wanted = WantedArguments(L, type, name); count < wanted)
       return RaiseArgument(L, first + count, first, name, "value expected");
-    }
   }
-  if (method) {
+  if (method)
     lua_pushboolean(L, result == 1);
-  } else if (result == 1) {
+  else if (result == 1)
     ScriptObject::PushValue(L, out);
-  } else {
+  else
     lua_pushnil(L);
-  }
   return 1;
 }
 
@@ -280,10 +263,9 @@ int Invoke(lua_State* L, int index, const char* name, bool method, int first) {
 // bound to.
 int CallMethod(lua_State* L) {
   const char* name = lua_tostring(L, lua_upvalueindex(1));
-  if (ScriptObject::Test(L, lua_upvalueindex(2)) != nullptr) {
+  if (ScriptObject::Test(L, lua_upvalueindex(2)))
     return Invoke(L, lua_upvalueindex(2), name, true, 1);
-  }
-  if (ScriptObject::Test(L, 1) == nullptr) {
+  if (!ScriptObject::Test(L, 1)) {
     return luaL_argerror(
         L, 1, lua_pushfstring(L, "object expected, got %s; call it as obj:%s(...)", luaL_typename(L, 1), name));
   }
@@ -295,13 +277,11 @@ int CallMethod(lua_State* L) {
 int CallObject(lua_State* L) {
   ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
   const char* name = WholeString(L, 2);
-  if (name == nullptr) {
+  if (!name)
     return luaL_argerror(L, 2, "member name expected");
-  }
   QSTypeDefinition* type = LiveType(L, self);
-  if (Classify(type, name) == NameKind::Method) {
+  if (Classify(type, name) == NameKind::Method)
     return luaL_error(L, "'%s' is a method of %s; call it as obj:%s(...)", name, type->GetName(), name);
-  }
   return Invoke(L, 1, name, false, 3);
 }
 
@@ -315,20 +295,18 @@ int CallNil(lua_State* L) {
   lua_Debug call;
   const char* name = nullptr;
   const char* kind = "";
-  if (lua_getstack(L, 0, &call) && lua_getinfo(L, "n", &call) && call.name != nullptr) {
+  if (lua_getstack(L, 0, &call) && lua_getinfo(L, "n", &call) && call.name) {
     name = call.name;
     kind = call.namewhat;
   }
-  if (name != nullptr && std::strcmp(kind, "method") == 0) {
+  if (name && std::strcmp(kind, "method") == 0) {
     if (ScriptObject* self = ScriptObject::Test(L, 2)) {
-      if (Classify(LiveType(L, self), name) == NameKind::Member) {
+      if (Classify(LiveType(L, self), name) == NameKind::Member)
         return Invoke(L, 2, name, false, 3);
-      }
     }
   }
-  if (name == nullptr) {
+  if (!name)
     return luaL_error(L, "attempt to call a nil value");
-  }
   return luaL_error(L, "attempt to call a nil value (%s '%s')", kind, name);
 }
 
@@ -348,11 +326,10 @@ int IndexGlobal(lua_State* L, ScriptObject* self) {
   ObjectRef out{};
   bool found = self->resolver(1, &index, &out);
   host->Leave(outer);
-  if (found) {
+  if (found)
     ScriptObject::PushValue(L, out);
-  } else {
+  else
     lua_pushnil(L);
-  }
   return 1;
 }
 
@@ -361,13 +338,11 @@ int IndexGlobal(lua_State* L, ScriptObject* self) {
 // tests for a member.
 int Index(lua_State* L) {
   ScriptObject* self = static_cast<ScriptObject*>(luaL_checkudata(L, 1, kMetatable));
-  if (self->resolver != nullptr && lua_type(L, 2) == LUA_TNUMBER) {
+  if (self->resolver && lua_type(L, 2) == LUA_TNUMBER)
     return IndexGlobal(L, self);
-  }
   const char* name = WholeString(L, 2);
-  if (name == nullptr || ScriptObject::PushMember(L, 1, name, false) == 0) {
+  if (!name || ScriptObject::PushMember(L, 1, name, false) == 0)
     lua_pushnil(L);
-  }
   return 1;
 }
 
@@ -401,7 +376,7 @@ int ToString(lua_State* L) {
     lua_concat(L, 2);
     return 1;
   }
-  if (self->resolver != nullptr) {
+  if (self->resolver) {
     lua_getiuservalue(L, 1, kNameValue);
   } else {
     Remember(L, 1, false);
@@ -419,14 +394,13 @@ int ToString(lua_State* L) {
     }
   }
   lua_getfield(L, LUA_REGISTRYINDEX, kNotes);
-  for (QSTypeDefinition* level = self->ref.Type; level != nullptr; level = level->GetInheritance()) {
+  for (QSTypeDefinition* level = self->ref.Type; level; level = level->GetInheritance()) {
     if (lua_getfield(L, 3, level->GetName()) == LUA_TTABLE && lua_getfield(L, -1, "text") == LUA_TFUNCTION) {
       lua_pushvalue(L, 1);
       lua_pushvalue(L, 2);
       lua_call(L, 2, 1);
-      if (lua_type(L, -1) == LUA_TSTRING) {
+      if (lua_type(L, -1) == LUA_TSTRING)
         return 1;
-      }
       break;
     }
     lua_settop(L, 3);
@@ -525,12 +499,12 @@ void ScriptObject::PushGlobal(lua_State* L, const ObjectRef& ref, GlobalObjectRe
 }
 
 void ScriptObject::PushValue(lua_State* L, const ObjectRef& ref) {
-  if (ref.Type == nullptr) {
+  if (!ref.Type) {
     lua_pushnil(L);
     return;
   }
   const BuiltinType* builtin = LuaGlue::From(L)->Builtin(ref.Type);
-  if (builtin == nullptr) {
+  if (!builtin) {
     Push(L, ref);
     return;
   }
@@ -557,15 +531,13 @@ int ScriptObject::PushMember(lua_State* L, int objectIndex, const char* name, bo
   QSTypeDefinition* type = LiveType(L, self);
   if (Classify(type, name) == NameKind::Method) {
     lua_pushstring(L, name);
-    if (bind) {
+    if (bind)
       lua_pushvalue(L, objectIndex);
-    }
     lua_pushcclosure(L, CallMethod, bind ? 2 : 1);
     return 1;
   }
-  if (self->departed) {
+  if (self->departed)
     return PushGoneMember(L, objectIndex, name);
-  }
   LuaGlue* host = LuaGlue::From(L);
   host->ForgetQueryError();
   lua_State* outer = host->Enter(L);
@@ -577,12 +549,10 @@ int ScriptObject::PushMember(lua_State* L, int objectIndex, const char* name, bo
     PushValue(L, out);
     return 1;
   }
-  if (!Available(L, objectIndex)) {
+  if (!Available(L, objectIndex))
     return PushGoneMember(L, objectIndex, name);
-  }
-  if (result < 0) {
+  if (result < 0)
     return 0;
-  }
   lua_pushnil(L);
   return 1;
 }

@@ -22,9 +22,8 @@ bool HostOptions::Parse(int argc, const char* const* argv, std::string* error) {
       inlineValue = true;
     }
     auto takeValue = [&]() {
-      if (inlineValue) {
+      if (inlineValue)
         return true;
-      }
       if (i + 1 >= argc) {
         *error = "option " + std::string(name) + " needs a value";
         return false;
@@ -37,19 +36,16 @@ bool HostOptions::Parse(int argc, const char* const* argv, std::string* error) {
     } else if (name == "-e" || name == "--echo") {
       echo_ = true;
     } else if (name == "-s" || name == "--script") {
-      if (!takeValue()) {
+      if (!takeValue())
         return false;
-      }
       script_ = value;
     } else if (name == "-m" || name == "--module") {
-      if (!takeValue()) {
+      if (!takeValue())
         return false;
-      }
       module_ = value;
     } else if (name == "-t" || name == "--seconds") {
-      if (!takeValue()) {
+      if (!takeValue())
         return false;
-      }
       char* end = nullptr;
       double seconds = std::strtod(value.c_str(), &end);
       if (value.empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0) {
@@ -58,9 +54,8 @@ bool HostOptions::Parse(int argc, const char* const* argv, std::string* error) {
       }
       seconds_ = seconds;
     } else if (name == "-d" || name == "--desktop") {
-      if (!takeValue()) {
+      if (!takeValue())
         return false;
-      }
       if (value == "demo") {
         desktop_ = Desktop::Demo;
       } else if (value == "none") {

@@ -35,18 +35,16 @@ int HostSession::Run() {
   LuaScriptHost host(console_);
   InterruptWatch watch(host);
   // A script that does not compile ends the run before anything starts.
-  if (!host.LoadFile(options_.Script())) {
+  if (!host.LoadFile(options_.Script()))
     return 1;
-  }
   auto runLength = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.Seconds()));
   // The desktop outlives the module: the module's polling thread reads it
   // until Shutdown has stopped that thread.
   std::optional<DemoDesktop> desktop;
   if (options_.GetDesktop() == HostOptions::Desktop::Demo) {
     desktop.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(runLength), console_);
-    if (!desktop->Start()) {
+    if (!desktop->Start())
       return 1;
-    }
   }
   ModuleLibrary library;
   if (!library.Open(options_.Module())) {
@@ -65,9 +63,8 @@ int HostSession::Run() {
     module->Shutdown();
     return 1;
   }
-  if (options_.Echo()) {
+  if (options_.Echo())
     host.RunString("Ventrilo:SetEventSpam(true)", "=--echo");
-  }
   // A script that fails at its top level ends the host as lua does; the
   // module is still shut down.
   if (!host.RunLoaded() && !Interrupt::Requested()) {
@@ -80,12 +77,10 @@ int HostSession::Run() {
   Clock::time_point next = start;
   while (!Interrupt::Requested() && !host.StopRequested()) {
     Clock::duration elapsed = Clock::now() - start;
-    if (runLength.count() > 0 && elapsed >= runLength) {
+    if (runLength.count() > 0 && elapsed >= runLength)
       break;
-    }
-    if (desktop) {
+    if (desktop)
       desktop->Advance(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed));
-    }
     module->Pulse();
     host.NotifyPulse();
     // A late pulse does not make the next ones come faster.
@@ -95,9 +90,8 @@ int HostSession::Run() {
   // After an interrupt the Host.OnStop handlers still run, unless a second
   // one has come or comes while they run.
   host.ClearInterrupt();
-  if (Interrupt::Repeated()) {
+  if (Interrupt::Repeated())
     host.Interrupt();
-  }
   host.NotifyStop();
   module->Shutdown();
   return Interrupt::Requested() ? Interrupt::ExitStatus() : 0;

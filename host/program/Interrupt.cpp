@@ -25,24 +25,20 @@ std::atomic<LuaScriptHost*> watched{nullptr};
 // host handles are used up.
 bool Raise(int signal) {
   int seen = count.fetch_add(1);
-  if (seen >= kHandled) {
+  if (seen >= kHandled)
     return false;
-  }
-  if (seen == 0) {
+  if (seen == 0)
     firstSignal.store(signal);
-  }
-  if (LuaScriptHost* host = watched.load()) {
+  if (LuaScriptHost* host = watched.load())
     host->Interrupt();
-  }
   return true;
 }
 
 #ifdef _WIN32
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
     return FALSE;
-  }
   return Raise(kSigInt) ? TRUE : FALSE;
 }
 
@@ -51,9 +47,8 @@ void InstallHandlers() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 #else
 
 void OnSignal(int signal) {
-  if (!Raise(signal) || count.load() >= kHandled) {
+  if (!Raise(signal) || count.load() >= kHandled)
     std::signal(signal, SIG_DFL);
-  }
 }
 
 void InstallHandlers() {
@@ -69,9 +64,8 @@ void Interrupt::Install() { InstallHandlers(); }
 
 void Interrupt::Watch(LuaScriptHost* host) {
   watched.store(host);
-  if (host != nullptr && count.load() > 0) {
+  if (host && count.load() > 0)
     host->Interrupt();
-  }
 }
 
 bool Interrupt::Requested() { return count.load() > 0; }

@@ -30,9 +30,8 @@ std::string LoadError() {
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
                                 sizeof text, nullptr);
   std::string reason(text, length);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
     reason.pop_back();
-  }
   return (reason.empty() ? "error" : reason) + " (" + std::to_string(code) + ")";
 }
 
@@ -41,9 +40,8 @@ constexpr const char* kBuiltModules[] = {"/chorister.dll", "/../lib/chorister.dl
 std::string ExecutablePath() {
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) {
+  if (length == 0 || length >= sizeof path)
     return "";
-  }
   // Forward slashes work in every Windows file call and in scripts' own paths.
   std::string text(path, length);
   std::replace(text.begin(), text.end(), '\\', '/');
@@ -60,7 +58,7 @@ void UnloadModule(void* handle) { dlclose(handle); }
 
 std::string LoadError() {
   const char* reason = dlerror();
-  return reason != nullptr ? reason : "unknown reason";
+  return reason ? reason : "unknown reason";
 }
 
 constexpr const char* kBuiltModules[] = {"/../lib/chorister.so"};
@@ -86,9 +84,8 @@ std::string ModuleLibrary::HostFolder() {
 std::string ModuleLibrary::DefaultPath() {
   const std::string folder = HostFolder();
   for (const char* candidate : kBuiltModules) {
-    if (std::ifstream(folder + candidate).good()) {
+    if (std::ifstream(folder + candidate).good())
       return folder + candidate;
-    }
   }
   return folder + kBuiltModules[0];
 }
@@ -96,21 +93,20 @@ std::string ModuleLibrary::DefaultPath() {
 bool ModuleLibrary::Open(const std::string& path) {
   Close();
   handle_ = LoadModule(path);
-  if (handle_ == nullptr) {
+  if (!handle_)
     return Fail("cannot load module " + path + ": " + LoadError());
-  }
   const int* version = static_cast<const int*>(FindExport(handle_, "QSModule_Version"));
   auto create = reinterpret_cast<CreateQSModuleInterfaceFunc>(FindExport(handle_, "CreateQSModuleInterface"));
-  if (version == nullptr || create == nullptr) {
+  if (!version || !create) {
     return Fail(path + " is not a script module: it does not export " +
-                (version == nullptr ? "QSModule_Version" : "CreateQSModuleInterface"));
+                (!version ? "QSModule_Version" : "CreateQSModuleInterface"));
   }
   if (*version != kQSModuleInterfaceVersion) {
     return Fail("module " + path + " is built for interface version " + std::to_string(*version) +
                 "; this host serves version " + std::to_string(kQSModuleInterfaceVersion));
   }
   interface_ = create(kQSModuleInterfaceVersion);
-  if (interface_ == nullptr) {
+  if (!interface_) {
     return Fail("module " + path + " refused to create its interface for version " +
                 std::to_string(kQSModuleInterfaceVersion));
   }
@@ -126,7 +122,7 @@ bool ModuleLibrary::Fail(const std::string& error) {
 
 void ModuleLibrary::Close() {
   interface_ = nullptr;
-  if (handle_ != nullptr) {
+  if (handle_) {
     UnloadModule(handle_);
     handle_ = nullptr;
   }

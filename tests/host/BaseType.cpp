@@ -6,9 +6,8 @@ BaseType::BaseType(QSTypeDefinition* stringType) : QSTypeDefinition("base"), str
 }
 
 bool BaseType::GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int, const char* const*, ObjectRef* out) {
-  if (record->ID != 0) {
+  if (record->ID != 0)
     return false;
-  }
   *out = {stringType_, reinterpret_cast<std::uintptr_t>("base")};
   return true;
 }

@@ -31,9 +31,8 @@ TEST_F(HostCommand, HelpDescribesEveryOption) {
   CommandResult result = CommandResult::Of(std::string(HOST_EXECUTABLE) + " --help");
   EXPECT_EQ(0, result.exitCode);
   for (const char* option :
-       {"--script", "--module", "--seconds", "--echo", "--desktop", "demo", "none", "instance:Find(", "130"}) {
+       {"--script", "--module", "--seconds", "--echo", "--desktop", "demo", "none", "instance:Find(", "130"})
     EXPECT_TRUE(result.Contains(option)) << option;
-  }
 }
 
 TEST_F(HostCommand, BadOptionsAreUsageErrors) {
@@ -111,9 +110,8 @@ TEST_F(HostCommand, InterruptStopsARunawayScriptAndEndsTheRun) {
     CommandResult result = Host("on('Host.OnStop', function() print('stopping') end)\n" + c.script, c.options);
     EXPECT_EQ(c.exitCode, result.exitCode) << c.script;
     std::vector<std::string> reports;
-    for (const std::string& line : result.Lines()) {
+    for (const std::string& line : result.Lines())
       ErrorReports::Add(reports, line);
-    }
     ASSERT_GE(reports.size(), 2u) << result.output;
     EXPECT_EQ(c.lines.front(), reports[0]);
     // Where the script was stopped ("file:line: ") comes in between.
@@ -144,9 +142,8 @@ TEST_F(HostCommand, HandlersRunFromThePulseAndAFailingOneDoesNotStopIt) {
       "--module " + Fake("fake_module") + " --seconds 60");
   EXPECT_EQ(0, result.exitCode);
   std::vector<std::string> reports;
-  for (const std::string& line : result.Lines()) {
+  for (const std::string& line : result.Lines())
     ErrorReports::Add(reports, line);
-  }
   EXPECT_EQ((std::vector<std::string>{
                 "fake module initialised",
                 "the fake",

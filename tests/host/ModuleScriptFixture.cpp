@@ -15,9 +15,8 @@ void ModuleScriptFixture::SetUp() {
 }
 
 void ModuleScriptFixture::TearDown() {
-  if (module != nullptr) {
+  if (module)
     module->Shutdown();
-  }
   Chorister::DestroyModule();
 }
 

@@ -20,9 +20,8 @@ TEST(RunCommand, ShortDemoShowsEveryEventAndTheRoster) {
   CommandResult result =
       CommandResult::Of("CHORISTER_PRESET=" BUILD_PRESET " " SOURCE_DIR "/scripts/run.sh --seconds 6");
   ASSERT_EQ(0, result.exitCode) << result.output;
-  for (const char* event : kEvents) {
+  for (const char* event : kEvents)
     EXPECT_TRUE(result.Contains(std::string(" Ventrilo.On") + event + " ")) << event;
-  }
   EXPECT_TRUE(result.Contains("Chorister version 20081015 Loaded"));
   EXPECT_TRUE(result.Contains("  [Guild Hall]  -- Raid night is Thursday"));
   EXPECT_TRUE(result.Contains("Alice (admin)  <- me"));

@@ -6,11 +6,10 @@
 
 ScriptFixture::ScriptFixture()
     : console([this](Console::Stream stream, std::string_view line) {
-        if (stream == Console::Stream::Output) {
+        if (stream == Console::Stream::Output)
           output.emplace_back(line);
-        } else {
+        else
           ErrorReports::Add(errors, line);
-        }
       }),
       host(console) {}
 
@@ -18,9 +17,8 @@ bool ScriptFixture::Run(const std::string& code) { return host.RunString(code, "
 
 std::string ScriptFixture::Print(const std::string& expression) {
   output.clear();
-  if (!Run("print(" + expression + ")")) {
+  if (!Run("print(" + expression + ")"))
     return "error: " + LastError();
-  }
   return output.empty() ? "(nothing printed)" : output.back();
 }
 

@@ -47,20 +47,17 @@ TEST_F(ConsoleOutput, PrintJoinsValuesWithTabs) {
 TEST_F(ConsoleOutput, LinesFromThePollingThreadStayWhole) {
   constexpr int kLines = 200;
   std::thread polling([this] {
-    for (int i = 0; i < kLines; ++i) {
+    for (int i = 0; i < kLines; ++i)
       host.ConsoleWrite("from the thread %d", i);
-    }
   });
   ASSERT_TRUE(Run("for i = 0, " + std::to_string(kLines - 1) + " do print('from the script', i) end"));
   polling.join();
   ASSERT_EQ(static_cast<std::size_t>(kLines), output.size());
   ASSERT_EQ(static_cast<std::size_t>(kLines), errors.size());
-  for (const std::string& line : output) {
+  for (const std::string& line : output)
     EXPECT_EQ(0u, line.rfind("from the script\t", 0)) << line;
-  }
-  for (const std::string& line : errors) {
+  for (const std::string& line : errors)
     EXPECT_EQ(0u, line.rfind("from the thread ", 0)) << line;
-  }
 }
 
 TEST_F(HostTypes, BuiltInsAndInstalledTypesAreFoundByName) {

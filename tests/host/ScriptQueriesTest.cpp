@@ -8,9 +8,8 @@ class Queries : public ThingFixture {
   int Match(FilterHandle filter, std::uintptr_t id) {
     ObjectRef object = thing.Ref(id);
     unsigned char matched = 7;
-    if (!host.MatchFilter(filter, &object, &matched)) {
+    if (!host.MatchFilter(filter, &object, &matched))
       return -1;
-    }
     return matched;
   }
 };
@@ -26,9 +25,8 @@ TEST_F(Queries, ExpressionIsEvaluatedOverTheObjectsMembers) {
 }
 
 TEST_F(Queries, TextThatIsNoExpressionGivesNoQuery) {
-  for (const char* text : {"", "Name ==", "x = 1", "Name == 'a') print('b'"}) {
+  for (const char* text : {"", "Name ==", "x = 1", "Name == 'a') print('b'"})
     EXPECT_EQ(0u, host.ParseFilter(text)) << text;
-  }
   EXPECT_EQ(0u, host.Filters().LiveCount());
   EXPECT_TRUE(errors.empty());
 }

@@ -180,9 +180,8 @@ TEST_F(ScriptEvents, EveryEventReachesItsHandlerWithContextAndArguments) {
   client->SetComment("Bob", "away", "http://bob.example/");
   client->SetRank("Bob", "Officer", 3);
   Settle();
-  for (const char* event : {"Pronunciation", "Comment", "CommentURL", "Rank", "RankID"}) {
+  for (const char* event : {"Pronunciation", "Comment", "CommentURL", "Rank", "RankID"})
     EXPECT_TRUE(Printed(std::string("Ventrilo.On") + event + "Changed|User|Bob|Lobby||16|3")) << event;
-  }
   client->Move("Bob", "Raid");
   Settle();
   EXPECT_TRUE(Printed("Ventrilo.OnLeavingParent|User|Bob|Lobby||16|3"));

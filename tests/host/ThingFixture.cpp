@@ -18,9 +18,8 @@ ThingFixture::~ThingFixture() { current_ = nullptr; }
 
 bool ThingFixture::Resolve(int argumentCount, const char* const* arguments, ObjectRef* out) {
   std::uintptr_t id = argumentCount == 0 ? 1 : std::strtoul(arguments[0], nullptr, 10);
-  if (current_->thing.things.count(id) == 0) {
+  if (current_->thing.things.count(id) == 0)
     return false;
-  }
   *out = current_->thing.Ref(id);
   return true;
 }

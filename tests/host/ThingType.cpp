@@ -33,9 +33,8 @@ ThingType::ThingType(ScriptHost* host, QSTypeDefinition* parent)
 bool ThingType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
                                   const char* const* arguments, ObjectRef* out) {
   auto found = things.find(value);
-  if (found == things.end()) {
+  if (found == things.end())
     return false;
-  }
   Thing& thing = found->second;
   switch (record->ID) {
     case kID:
@@ -54,21 +53,18 @@ bool ThingType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, i
       *out = {boolType_, thing.flag ? 0x40u : 0u};
       return true;
     case kNext:
-      if (thing.next == 0) {
+      if (thing.next == 0)
         return false;
-      }
       *out = Ref(thing.next);
       return true;
     case kFind:
       return argumentCount > 0 && Find(arguments[0], out);
     case kGetMetadata: {
-      if (argumentCount < 1) {
+      if (argumentCount < 1)
         return false;
-      }
       auto entry = thing.metadata.find(arguments[0]);
-      if (entry == thing.metadata.end()) {
+      if (entry == thing.metadata.end())
         return false;
-      }
       *out = {stringType_, reinterpret_cast<std::uintptr_t>(entry->second.c_str())};
       return true;
     }
@@ -80,17 +76,15 @@ bool ThingType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, i
 bool ThingType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                                    const char* const* arguments) {
   auto found = things.find(value);
-  if (found == things.end()) {
+  if (found == things.end())
     return false;
-  }
   switch (record->ID) {
     case kPoke:
       pokes.emplace_back(arguments, arguments + argumentCount);
       return true;
     case kSetMetadata:
-      if (argumentCount < 2) {
+      if (argumentCount < 2)
         return false;
-      }
       found->second.metadata[arguments[0]] = arguments[1];
       return true;
     default:
@@ -100,9 +94,8 @@ bool ThingType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record,
 
 bool ThingType::ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) {
   auto found = things.find(value);
-  if (found == things.end()) {
+  if (found == things.end())
     return false;
-  }
   std::snprintf(buffer, bufferSize, "%s", found->second.name.c_str());
   return true;
 }
@@ -119,9 +112,8 @@ int ThingType::UnknownMethod(std::uintptr_t& value, const char* name, int argume
 // The first thing, in id order, that the host's query matches.
 bool ThingType::Find(const char* query, ObjectRef* out) {
   FilterHandle filter = host_->ParseFilter(query);
-  if (filter == 0) {
+  if (filter == 0)
     return false;
-  }
   bool found = false;
   for (auto& [id, thing] : things) {
     ObjectRef candidate = Ref(id);

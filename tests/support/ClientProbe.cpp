@@ -76,14 +76,14 @@ void ClientProbe::PressEnter(HWND tree) {
 }
 
 ClientProbe::ClientProbe(DWORD processId) : process_(OpenProcess(PROCESS_ALL_ACCESS_OLD, FALSE, processId)) {
-  if (process_ == nullptr)
+  if (!process_)
     return;
   itemBuffer_ = Commit(process_);
   textBuffer_ = Commit(process_);
 }
 
 ClientProbe::~ClientProbe() {
-  if (process_ == nullptr)
+  if (!process_)
     return;
   for (const std::uint32_t buffer : {itemBuffer_, textBuffer_}) {
     if (buffer != 0)
@@ -146,7 +146,7 @@ std::vector<ClientProbe::Item> ClientProbe::ReadTree(HWND tree) const {
 }
 
 void ClientProbe::ReadSubtree(HWND tree, HTREEITEM first, HTREEITEM parent, std::vector<Item>* items) const {
-  for (HTREEITEM handle = first; handle != nullptr; handle = Next(tree, TVGN_NEXT, handle)) {
+  for (HTREEITEM handle = first; handle; handle = Next(tree, TVGN_NEXT, handle)) {
     Item item;
     item.parent = parent;
     if (ReadItem(tree, handle, &item))

@@ -139,8 +139,8 @@ std::string MessageSequence::Describe(const sim::CallRecord& r) {
   ::testing::AssertionResult failure = ::testing::AssertionFailure();
   failure << "call sequence differs at row " << mismatch << " (expected | recorded):\n";
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::string left = rows[i].expected != nullptr ? DescribeExpected(*rows[i].expected) : "-";
-    const std::string right = rows[i].actual != nullptr ? Describe(*rows[i].actual) : "-";
+    const std::string left = rows[i].expected ? DescribeExpected(*rows[i].expected) : "-";
+    const std::string right = rows[i].actual ? Describe(*rows[i].actual) : "-";
     failure << (i == mismatch ? ">> " : "   ") << i << '\t' << left
             << std::string(left.size() < kColumn ? kColumn - left.size() : 1, ' ') << "| " << right << '\n';
   }

@@ -63,7 +63,7 @@ ObjectRef TypeFixture::Element(const std::string& name) {
 }
 
 int TypeFixture::Get(const ObjectRef& object, const char* member, const Args& args, ObjectRef* out) {
-  if (object.Type == nullptr) {
+  if (!object.Type) {
     ADD_FAILURE() << "no object to ask for " << member;
     return -2;
   }
@@ -72,7 +72,7 @@ int TypeFixture::Get(const ObjectRef& object, const char* member, const Args& ar
 }
 
 int TypeFixture::Call(ObjectRef& object, const char* method, const Args& args) {
-  if (object.Type == nullptr) {
+  if (!object.Type) {
     ADD_FAILURE() << "no object to call " << method << " on";
     return -2;
   }
@@ -100,14 +100,12 @@ std::uintptr_t TypeFixture::Word(const ObjectRef& object, const char* member) {
 
 std::string TypeFixture::ToText(const ObjectRef& object, std::uint32_t size) {
   std::vector<char> buffer(size + 1, '#');
-  if (object.Type == nullptr || !object.Type->ToText(object.Data, buffer.data(), size))
+  if (!object.Type || !object.Type->ToText(object.Data, buffer.data(), size))
     return "<failed>";
   return buffer.data();
 }
 
-std::string TypeFixture::TypeName(const ObjectRef& object) {
-  return object.Type != nullptr ? object.Type->GetName() : "<none>";
-}
+std::string TypeFixture::TypeName(const ObjectRef& object) { return object.Type ? object.Type->GetName() : "<none>"; }
 
 std::vector<sim::CallRecord> TypeFixture::TakeActions(HWND treeView) {
   std::vector<sim::CallRecord> actions;

@@ -37,17 +37,15 @@ class FakeType : public QSTypeDefinition {
   }
 
   bool GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int, const char* const*, ObjectRef* out) override {
-    if (record->ID != 0) {
+    if (record->ID != 0)
       return false;
-    }
     *out = {stringType_, reinterpret_cast<std::uintptr_t>("the fake")};
     return true;
   }
 
   bool CallMethodByRecord(std::uintptr_t&, _QSTypeMember* record, int count, const char* const* arguments) override {
-    if (record->ID != 0) {
+    if (record->ID != 0)
       return false;
-    }
     queued.assign(arguments, arguments + count);
     return true;
   }
@@ -67,9 +65,8 @@ class FakeModule final : public QSModuleInterface {
  public:
   bool Initialize(ScriptHost* scriptHost) override {
     host = scriptHost;
-    if (!kInitialises) {
+    if (!kInitialises)
       return false;
-    }
     queuedEvent = host->DeclareEvent("Fake.OnQueued");
     type = new QSDeletableType<FakeType>(host->LookupType("string", 0, 0));
     host->InstallType(type);
@@ -87,13 +84,11 @@ class FakeModule final : public QSModuleInterface {
   }
 
   void Pulse() override {
-    if (queued.empty()) {
+    if (queued.empty())
       return;
-    }
     std::vector<const char*> arguments;
-    for (const std::string& text : queued) {
+    for (const std::string& text : queued)
       arguments.push_back(text.c_str());
-    }
     ObjectRef context{type, 1};
     host->FireEvent(queuedEvent, 0, static_cast<int>(arguments.size()), arguments.data(), &context);
     queued.clear();
@@ -109,9 +104,8 @@ __attribute__((visibility("default"))) int QSModule_Version = FAKE_MODULE_VERSIO
 
 #ifndef FAKE_MODULE_NO_FACTORY
 __attribute__((visibility("default"))) QSModuleInterface* CreateQSModuleInterface(int version) {
-  if (instance != nullptr || version != FAKE_MODULE_VERSION) {
+  if (instance || version != FAKE_MODULE_VERSION)
     return nullptr;
-  }
   instance = new FakeModule;
   return instance;
 }
