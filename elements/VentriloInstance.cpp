@@ -214,6 +214,11 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, Ve
     if (!element)
       return nullptr;
     const std::uint32_t seen = element->GetPass();
+    // Met already in this pass (a capture that met a moving item before and
+    // after its move): the first meeting stands, so the element is neither
+    // updated nor moved again, and applying a snapshot twice raises nothing.
+    if (seen == pass)
+      return element;
     if (!entry || !element->MarkSeenIfUnchanged(pass, *entry->info, entry->handle))
       element->UpdateFromItem(pass, item);
     NoteSeen(seen, pass);

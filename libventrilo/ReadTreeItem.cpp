@@ -3,7 +3,6 @@
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/ReadRemoteString.h"
 #include "libventrilo/TreeItemInfo.h"
-#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "libventrilo/VentSendMessage.h"
 
@@ -80,13 +79,14 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
     return false;
   }
   if (answer == 0) {
-    VentFailureBox::Show("Treeview_GetItem failed", "error");
     if (itemGone != nullptr)
       *itemGone = true;
     return false;
   }
   itemBuffer->Read(&request, sizeof request);
-  const int image = request.iImage;
+  // The image counts even when the record cannot be read: a client shows its
+  // connection state by the root's image alone.
+  info->iconID = request.iImage;
   const std::uint32_t recordAddress = static_cast<std::uint32_t>(static_cast<LPARAM>(request.lParam));
 
   const HANDLE process = memory->GetProcess();
@@ -101,7 +101,6 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kPronunciationOffset), &info->pronunciation);
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentOffset), &info->comment);
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentURLOffset), &info->commentURL);
-  info->iconID = image;
   info->rankID = FieldAt<std::uint16_t>(record, kRankIDOffset);
   info->recordAddress = recordAddress;
   ParseDisplayText(info);

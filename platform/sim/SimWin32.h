@@ -98,6 +98,7 @@ struct Win32Field {
 #define PAGE_NOACCESS 0x01u
 #define PAGE_READONLY 0x02u
 #define PAGE_READWRITE 0x04u
+#define PAGE_GUARD 0x100u
 
 // ---------------------------------------------------------------- threads
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
