@@ -237,7 +237,10 @@ class RosterWalk : public ModuleFixture {
   }
 
   // ---- a pass and what must hold after it
+  // Two polls, as a capture that removes elements is handed over once the
+  // next one agrees.
   void Pass() {
+    module->PollOnce(locator);
     module->PollOnce(locator);
     module->Pulse();
     ++passes;
