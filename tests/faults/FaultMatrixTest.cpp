@@ -151,8 +151,10 @@ class FaultMatrix : public ModuleFixture, public testing::WithParamInterface<Fau
   // Item handle, record and text of one item as the client shows it.
   HTREEITEM Item(const std::string& name) const { return client->Item(name); }
   void SetRecordAddress(const std::string& name, std::uint32_t address) {
+    SetRecordAddress(Item(name), address);
+  }
+  void SetRecordAddress(HTREEITEM item, std::uint32_t address) {
     const HWND tree = client->TreeView();
-    const HTREEITEM item = Item(name);
     sim::RunOnWindowThread(pid, [&] {
       sim::TreeItemData data;
       sim::TreeGet(tree, item, &data);
@@ -381,6 +383,15 @@ const FaultCase kFaults[] = {
      nullptr, 0, {.moves = 1}, 0},
     {"channel moved to where the walk has been", false, {kItem, 11}, [](auto& f) { f.client->Move("Deep", "Red"); },
      nullptr, 0, {.moves = 1}, 0},
+    // A moved user takes its own freed block back, so the handle the walk
+    // holds names the same item under another parent; a moved channel's
+    // items trade blocks, so the handles the walk holds name other items.
+    // Bea is met under Red, then again at the end of the top level, which a
+    // reader of the snapshot meets first (a parent's users before its channels).
+    {"user read, then moved to where the walk goes, same handle", false, {kNext, 6},
+     [](auto& f) { f.client->Move("Bea", ""); }, nullptr, 0, {.moves = 1}, 0},
+    {"channel read, then moved to where the walk goes, handles traded", false, {kNext, 12},
+     [](auto& f) { f.client->Move("Deep", ""); }, nullptr, 0, {.moves = 1}, 0},
 
     // ---- the client hangs
     {"long hang between cycles", false, kBetweenCycles,
@@ -401,6 +412,11 @@ const FaultCase kFaults[] = {
      {.leaves = 8, .closed = 1}, 0},
     {"client exits at the last step", false, {kNext, 13}, [](auto& f) { f.client->Exit(); }, nullptr, 0,
      {.leaves = 8, .closed = 1}, 0},
+    // DestroyWindow takes the children first: for a cycle the main window
+    // stands without its tree view, and the client is not taken offline.
+    {"client closes, its tree view destroyed a cycle before its window", false, kBetweenCycles,
+     [](auto& f) { sim::DestroyWindow(f.client->TreeView()); }, [](auto& f) { f.client->Exit(); }, 1,
+     {.leaves = 8, .closed = 1}, 0},
 
     // ---- a control vanishes
     {"label destroyed before its text is read", false, {WM_GETTEXT, 1},
@@ -413,6 +429,12 @@ const FaultCase kFaults[] = {
      nullptr, 0, {.leaves = 1}, 0},
     {"channel record unreadable", false, kBetweenCycles, [](auto& f) { f.SetRecordAddress("Blue", kUnmapped); },
      nullptr, 0, {.leaves = 3}, 0},
+    {"disconnected, the root's record unreadable", false, kBetweenCycles,
+     [](auto& f) {
+       f.client->Disconnect();
+       f.SetRecordAddress(standin::ClientProbe::Next(f.client->TreeView(), TVGN_ROOT), kUnmapped);
+     },
+     nullptr, 0, {.leaves = 8, .offline = 1}, 0},
     {"server record unreadable for three cycles", false, kBetweenCycles,
      [](auto& f) { f.SetRecordAddress("", kUnmapped); },
      [](auto& f) { f.SetRecordAddress("", f.serverRecord); }, 3, {}, 0},
