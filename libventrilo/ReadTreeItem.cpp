@@ -31,12 +31,15 @@ T FieldAt(const unsigned char* record, std::size_t offset) {
 
 // Places `request` in the item buffer and sends TVM_GETITEMA for it. A
 // request that went unanswered stays queued in the client, which answers it
-// into the buffers whenever it wakes: they are abandoned, never reused.
+// into the buffers whenever it wakes: they are abandoned. One that is
+// answered comes after every queued one, so abandoned buffers are free again.
 bool RequestItem(HWND tree, VentRemoteMemory* memory, const TVITEMA& request, LRESULT* answer) {
   VentRemoteBuffer* itemBuffer = memory->GetItemBuffer();
   itemBuffer->Write(&request, sizeof request);
-  if (VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer))
+  if (VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer)) {
+    memory->Drained();
     return true;
+  }
   memory->Abandon();
   return false;
 }

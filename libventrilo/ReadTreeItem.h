@@ -19,6 +19,7 @@ struct TreeItemInfo;
 // when given; telling the two apart is the caller's job. When the tree view did not answer at all (see VentSendMessage),
 // `*answered` becomes false and the result is false; otherwise `*answered` is
 // left as it was. An unanswered request may still be answered later, into the
-// buffers it named, so `memory` then abandons them (VentRemoteMemory::Abandon).
+// buffers it named, so `memory` then abandons them (VentRemoteMemory::Abandon);
+// an answered one frees the abandoned ones (VentRemoteMemory::Drained).
 bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered,
                   bool* itemGone = nullptr);

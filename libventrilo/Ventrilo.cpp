@@ -4,6 +4,7 @@
 #include "libventrilo/IServer.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/Snapshot.h"
+#include "libventrilo/VentSendMessage.h"
 
 #include <algorithm>
 #include <iterator>
@@ -85,7 +86,14 @@ DWORD Ventrilo::GetProcessID() { return processId_; }
 bool Ventrilo::IsProcessOpen() { return process_ != nullptr && GetProcessId(process_) != 0; }
 
 bool Ventrilo::TakeSnapshot(ISnapshot** out) {
-  if (!OpenClientProcess() || !memory_->Allocate())
+  if (!OpenClientProcess())
+    return false;
+  // Every pair abandoned: the client is read again once it answers a message
+  // that needs no buffer, as it then has handled every queued request.
+  LRESULT answer = 0;
+  if (memory_->IsExhausted() && VentSendMessage(window_, WM_NULL, 0, 0, &answer))
+    memory_->Drained();
+  if (!memory_->Allocate())
     return false;
   // A walk that does not hold together is not handed over: the client moved
   // or deleted items under it (a move deletes the item and inserts a new one

@@ -209,23 +209,32 @@ TEST_F(TreeItemRead, String_ReadsToTheEndOfItsPageNearTheEndOfMemory) {
 }
 
 TEST_F(TreeItemRead, FailedCommit_NoRequestWithoutAnAddress) {
+  // No region: no buffers at all.
   VentRemoteMemory uncommitted(process_);
-  sim::FailVirtualAlloc(2);
-  uncommitted.Allocate();
-  ASSERT_EQ(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
+  sim::FailVirtualAlloc(1);
+  EXPECT_FALSE(uncommitted.Allocate());
+  ASSERT_EQ(uncommitted.GetItemBuffer(), nullptr);
   sim::StartRecording();
   TreeItemInfo info;
   bool answered = true;
   EXPECT_FALSE(ReadTreeItem(client_->TreeView(), client_->Item("Bob"), &uncommitted, &info, &answered));
   EXPECT_TRUE(answered);
   EXPECT_TRUE(sim::TakeRecords().empty());
+
+  // A fresh pair (the first one abandoned), and one buffer's commit fails: no
+  // request through the other.
+  ASSERT_TRUE(uncommitted.Allocate());
+  uncommitted.Abandon();
+  sim::FailVirtualAlloc(1);
+  EXPECT_FALSE(uncommitted.Allocate());
+  ASSERT_EQ(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
+  EXPECT_NE(uncommitted.GetTextBuffer()->GetAddress(), nullptr);
+  sim::TakeRecords();
+  EXPECT_FALSE(ReadTreeItem(client_->TreeView(), client_->Item("Bob"), &uncommitted, &info, &answered));
+  EXPECT_TRUE(sim::TakeRecords().empty());
   EXPECT_TRUE(sim::TakeMessageBoxes().empty());
 
   // Allocate commits what is missing, and only that.
-  sim::FailVirtualAlloc(1);
-  EXPECT_FALSE(uncommitted.Allocate());
-  EXPECT_EQ(uncommitted.GetItemBuffer()->GetAddress(), nullptr);
-  EXPECT_NE(uncommitted.GetTextBuffer()->GetAddress(), nullptr);
   const LPVOID text = uncommitted.GetTextBuffer()->GetAddress();
   EXPECT_TRUE(uncommitted.Allocate());
   EXPECT_EQ(uncommitted.GetTextBuffer()->GetAddress(), text);
