@@ -8,6 +8,9 @@
 // cycles: they must raise nothing and leave the heap where it was.
 //
 //     soak [--mutations N] [--seed S] [--plant-wrong-expectation]
+//     soak --race [--mutations N] [--seed S]
+//
+// --race runs the race soak instead (RaceSoak).
 //
 // --plant-wrong-expectation expects a wrong comment for one user after 100
 // changes, to show that a wrong tree is caught: the soak must then fail,
@@ -20,6 +23,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "tests/soak/EventAudit.h"
 #include "tests/soak/HeapInUse.h"
+#include "tests/soak/RaceSoak.h"
 #include "tests/soak/RosterModel.h"
 
 #include <chrono>
@@ -37,6 +41,7 @@ struct Settings {
   long long mutations = 5000;
   unsigned long long seed = 1;
   bool plant = false;
+  bool race = false;
 };
 
 bool Parse(int argc, char** argv, Settings* settings) {
@@ -49,6 +54,8 @@ bool Parse(int argc, char** argv, Settings* settings) {
       settings->seed = std::stoull(argv[++i]);
     else if (option == "--plant-wrong-expectation")
       settings->plant = true;
+    else if (option == "--race")
+      settings->race = true;
     else
       return false;
   }
@@ -68,7 +75,10 @@ class Soak {
     TreeExpectation expected;
   };
 
+  // Two polls: a capture that removes elements is handed over once the next
+  // one agrees.
   void Cycle() {
+    module_->PollOnce(locator_);
     module_->PollOnce(locator_);
     module_->Pulse();
   }
@@ -207,8 +217,10 @@ int Soak::Run() {
 int main(int argc, char** argv) {
   Settings settings;
   if (!Parse(argc, argv, &settings)) {
-    std::printf("usage: soak [--mutations N] [--seed S] [--plant-wrong-expectation]\n");
+    std::printf("usage: soak [--race] [--mutations N] [--seed S] [--plant-wrong-expectation]\n");
     return 2;
   }
+  if (settings.race)
+    return RaceSoak(settings.mutations, settings.seed).Run();
   return Soak(settings).Run();
 }
