@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -47,8 +48,8 @@ ItemKind KindOfIcon(int icon) {
 
 }  // namespace
 
-Snapshot::Snapshot(VentRemoteMemory* memory, const std::vector<HTREEITEM>& unansweredBefore)
-    : timestamp_(GetTickCount()), memory_(memory), unansweredBefore_(unansweredBefore) {}
+Snapshot::Snapshot(VentRemoteMemory* memory, std::vector<HTREEITEM> unansweredBefore)
+    : timestamp_(GetTickCount()), memory_(memory), unansweredBefore_(std::move(unansweredBefore)) {}
 
 DWORD Snapshot::GetTimestamp() { return timestamp_; }
 

@@ -21,9 +21,8 @@ class Snapshot final : public ISnapshot {
   // client process, is lent for the capture only; the snapshot holds no
   // reference on its instance.
   // `unansweredBefore` are the items the walk before this one, in the same
-  // capture, could not read (empty for the first walk); it must outlive the
-  // capture.
-  Snapshot(VentRemoteMemory* memory, const std::vector<HTREEITEM>& unansweredBefore);
+  // capture, could not read (empty for the first walk).
+  Snapshot(VentRemoteMemory* memory, std::vector<HTREEITEM> unansweredBefore);
 
   DWORD GetTimestamp() override;
   bool GetSelectedItem(ITreeItem** out) override;
@@ -89,7 +88,7 @@ class Snapshot final : public ISnapshot {
   SnapshotTable tableB_;
   SnapshotTable tableC_;
   VentRemoteMemory* memory_;
-  const std::vector<HTREEITEM>& unansweredBefore_;
+  std::vector<HTREEITEM> unansweredBefore_;
   std::vector<HTREEITEM> unanswered_;
   std::unique_ptr<Server> server_;
   SnapshotItems items_;
