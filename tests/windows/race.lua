@@ -12,7 +12,7 @@ local standin = assert(os.getenv("CHORISTER_STANDIN"), "CHORISTER_STANDIN names 
 math.randomseed(tonumber(os.getenv("CHORISTER_RACE_SEED") or "1"))
 local client = assert(io.popen('"' .. standin .. '"', "w"))
 
-local kSettle, kBurst, kQuiet = 180, 30, 30  -- pulses, about 60 a second
+local kSettle, kBurst, kQuiet = 180, 30, 120  -- pulses, about 60 a second
 local kChangesPerPulse = 3
 
 local parent = {}   -- name -> parent name ("" for the server's top level)
@@ -160,7 +160,14 @@ local function check()
   for name in pairs(kind) do
     local element = elements[name]
     if not element then
-      return fail(name .. " is not shown")
+      local count, expected = 0, 0
+      for _ in pairs(elements) do
+        count = count + 1
+      end
+      for _ in pairs(kind) do
+        expected = expected + 1
+      end
+      return fail(("%s (in '%s') is not shown, %d of %d elements are"):format(name, parent[name], count, expected))
     end
     local above = element.Parent == server and "" or element.Parent.Name
     if element.Type ~= kind[name] or above ~= parent[name] then
