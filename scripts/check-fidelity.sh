@@ -6,7 +6,8 @@
 # tests/windows/event-stream.lua, and compares the event streams element by
 # element: every event, with the element's kind and name, old and new values
 # and parents, in each element's order. A difference means the simulated
-# desktop does not show what Windows shows. Builds what is missing (after
+# desktop does not show what Windows shows. Then runs the race soak's Windows
+# side (scripts/race-windows.sh). Builds what is missing (after
 # scripts/test.sh and scripts/test-windows.sh nothing is). The streams are
 # kept in build/fidelity.
 set -euo pipefail
@@ -40,3 +41,5 @@ grep -qx 'events that never came: none' "$out/linux.txt" ||
 diff -u --label "simulated desktop" --label "Windows (wine64)" "$out/linux.txt" "$out/windows.txt" ||
   fail "the event streams differ (above; both in $out)"
 echo "fidelity: $(grep -c '^[A-Z]' "$out/linux.txt") elements, $(grep -c '^  ' "$out/linux.txt") events, the same on the simulated desktop and under wine64"
+# The race soak's Windows side: a client changing while it is read.
+scripts/race-windows.sh 20
