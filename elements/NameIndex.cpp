@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "elements/NameCollation.h"
 #include "elements/VentriloElement.h"
 
 NameIndex::NameIndex() = default;
@@ -28,7 +29,7 @@ NameIndex::Key NameIndex::MakeKey(const std::string& name) {
   Key key{0, 0, name.size()};
   const std::size_t prefix = std::min(name.size(), kPrefix);
   for (std::size_t i = 0; i < prefix; ++i) {
-    const std::uint64_t byte = VentriloElement::FoldNameByte(name[i]);
+    const std::uint64_t byte = FoldNameByte(name[i]);
     (i < 8 ? key.high : key.low) |= byte << (56 - 8 * (i % 8));
   }
   return key;
@@ -47,7 +48,7 @@ bool NameIndex::Before(const Probe& probe, const Block& block, std::size_t at, b
   else if (key.size <= kPrefix && held.size <= kPrefix)
     order = key.size == held.size ? 0 : (key.size < held.size ? -1 : 1);
   else
-    order = VentriloElement::CompareNames(probe.name, held.element->GetName());
+    order = CompareNames(probe.name, held.element->GetName());
   return orEqual ? order >= 0 : order > 0;
 }
 

@@ -8,7 +8,7 @@
 
 class VentriloElement;
 
-// Elements ordered by name (VentriloElement::CompareNames), equal names in the
+// Elements ordered by name (CompareNames), equal names in the
 // order they were placed: the index of a sorted sibling chain.
 //
 // It is laid out for a large channel filled in random name order, where a

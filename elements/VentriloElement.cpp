@@ -1,48 +1,11 @@
 #include "elements/VentriloElement.h"
 
-#include <iterator>
-
 #include "elements/ElementContext.h"
 #include "elements/ElementRegistry.h"
 #include "elements/EventSink.h"
 #include "elements/SiblingOrder.h"
 #include "libventrilo/ITreeItem.h"
 #include "libventrilo/TreeItemInfo.h"
-
-namespace {
-
-// The client's icon files by tree-view image index.
-constexpr const char* kIconNames[] = {
-    "server.ico",      "channel.ico",      "voiceoff.ico",   "voiceon.ico",      "chanpass.ico",
-    "channelopen.ico", "chanpassopen.ico", "chanauth.ico",   "chanauthopen.ico", "voicebegin.ico",
-    "voicechan.ico",   "voiceu2u.ico",     "voicegroup.ico", "voicep2p.ico",     "netstatus.ico",
-};
-
-}  // namespace
-
-int VentriloElement::CompareNames(const std::string& a, const std::string& b) {
-  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = FoldNameByte(a[i]);
-    const unsigned char y = FoldNameByte(b[i]);
-    if (x != y)
-      return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-namespace {
-
-// Stores `text` in `field` unless it already holds those bytes; true on change.
-// The comparison does not allocate.
-bool Assign(std::string& field, const char* text) {
-  if (field == text)
-    return false;
-  field = text;
-  return true;
-}
-
-}  // namespace
 
 // `instance` is this element's own instance only while it is still being
 // made: the root is taken from the parent, or is the element itself.
@@ -80,7 +43,7 @@ int VentriloElement::Raise(ScriptEvent event, int previous) {
 }
 
 void VentriloElement::Arrive(std::uint32_t pass, ITreeItem* item) {
-  UpdateFromItem(pass, item);
+  UpdateFromItem(pass, item->GetInfo(), item->GetHandle());
   Raise(ScriptEvent::JoinedInstance);
 }
 
@@ -94,53 +57,36 @@ void VentriloElement::Destroy() {
   delete this;
 }
 
-int VentriloElement::RaiseJoinedParent(VentriloElement* child) { return child->Raise(ScriptEvent::JoinedParent); }
-int VentriloElement::RaiseLeavingParent(VentriloElement* child) { return child->Raise(ScriptEvent::LeavingParent); }
-int VentriloElement::RaiseDisplayTextChanged() { return Raise(ScriptEvent::DisplayTextChanged); }
-int VentriloElement::RaisePronunciationChanged() { return Raise(ScriptEvent::PronunciationChanged); }
-int VentriloElement::RaiseNameChanged() { return Raise(ScriptEvent::NameChanged); }
-int VentriloElement::RaiseCommentChanged() { return Raise(ScriptEvent::CommentChanged); }
-int VentriloElement::RaiseCommentURLChanged() { return Raise(ScriptEvent::CommentURLChanged); }
-int VentriloElement::RaiseRankChanged() { return Raise(ScriptEvent::RankChanged); }
-int VentriloElement::RaiseRankIDChanged() { return Raise(ScriptEvent::RankIDChanged); }
-// The event argument is printed with "%d", so flags with the top bit set read negative.
-int VentriloElement::RaiseFlagsChanged(std::uint32_t previous) {
-  return Raise(ScriptEvent::FlagsChanged, static_cast<int>(previous));
-}
-int VentriloElement::RaiseIconChanged(int previous) { return Raise(ScriptEvent::IconChanged, previous); }
-
-void VentriloElement::UpdateFromItem(std::uint32_t pass, ITreeItem* item) {
+void VentriloElement::UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle) {
   pass_ = pass;
   // A client moves an item by deleting and inserting it again, which gives it
   // a new handle; on Windows the old one is a dangling pointer inside the
   // client. Following the handle keeps Select and Join on the live item.
-  treeItemHandle_ = item->GetHandle();
-  SetIconID(item->GetIconID());
-  SetName(item->GetName());
-  SetPronunciation(item->GetPronunciation());
-  SetComment(item->GetComment());
-  SetCommentURL(item->GetCommentURL());
-  SetRankID(item->GetRankID());
-  SetRank(item->GetRank());
-  SetFlags(item->GetFlags());
-  SetDisplayText(item->GetDisplayText());
-}
-
-bool VentriloElement::MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle) {
-  // Whole-string compares: a text the item holds with an embedded 0 differs
-  // here and goes through UpdateFromItem, which reads it as a C string.
-  if (info.iconID != iconID_ || info.flags != flags_ || info.rankID != rankID_ || info.name != name_ ||
-      info.displayText != displayText_ || info.pronunciation != pronunciation_ || info.comment != comment_ ||
-      info.commentURL != commentURL_ || info.rank != rank_)
-    return false;
-  pass_ = pass;
   treeItemHandle_ = handle;
-  return true;
+  // Whole-string compares first, for the pass that finds nothing changed; a
+  // text the item holds with an embedded 0 differs here and is then set as
+  // the C string it reads as.
+  if (info.iconID == iconID_ && info.flags == flags_ && info.rankID == rankID_ && info.name == name_ &&
+      info.displayText == displayText_ && info.pronunciation == pronunciation_ && info.comment == comment_ &&
+      info.commentURL == commentURL_ && info.rank == rank_)
+    return;
+  SetIconID(info.iconID);
+  SetName(info.name.c_str());
+  SetText(pronunciation_, info.pronunciation.c_str(), ScriptEvent::PronunciationChanged);
+  SetText(comment_, info.comment.c_str(), ScriptEvent::CommentChanged);
+  SetText(commentURL_, info.commentURL.c_str(), ScriptEvent::CommentURLChanged);
+  SetRankID(info.rankID);
+  SetText(rank_, info.rank.c_str(), ScriptEvent::RankChanged);
+  SetFlags(info.flags);
+  SetText(displayText_, info.displayText.c_str(), ScriptEvent::DisplayTextChanged);
 }
 
-void VentriloElement::SetDisplayText(const char* text) {
-  if (Assign(displayText_, text))
-    RaiseDisplayTextChanged();
+void VentriloElement::SetText(std::string& field, const char* text, ScriptEvent changed) {
+  // The comparison does not allocate.
+  if (field == text)
+    return;
+  field = text;
+  Raise(changed);
 }
 
 void VentriloElement::SetName(const char* text) {
@@ -148,31 +94,11 @@ void VentriloElement::SetName(const char* text) {
     return;
   SiblingOrder* order = IsLinked() ? parent_->siblingOrder_.get() : nullptr;
   if (order)
-    order->Renaming(this);
+    order->Renaming(previous_, this, next_);
   name_ = text;
   if (order)
-    order->Renamed(this);
-  RaiseNameChanged();
-}
-
-void VentriloElement::SetPronunciation(const char* text) {
-  if (Assign(pronunciation_, text))
-    RaisePronunciationChanged();
-}
-
-void VentriloElement::SetComment(const char* text) {
-  if (Assign(comment_, text))
-    RaiseCommentChanged();
-}
-
-void VentriloElement::SetCommentURL(const char* text) {
-  if (Assign(commentURL_, text))
-    RaiseCommentURLChanged();
-}
-
-void VentriloElement::SetRank(const char* text) {
-  if (Assign(rank_, text))
-    RaiseRankChanged();
+    order->Renamed(previous_, this, next_);
+  Raise(ScriptEvent::NameChanged);
 }
 
 void VentriloElement::SetRankID(std::uint32_t value) {
@@ -180,7 +106,7 @@ void VentriloElement::SetRankID(std::uint32_t value) {
   if (rankID == rankID_)
     return;
   rankID_ = rankID;
-  RaiseRankIDChanged();
+  Raise(ScriptEvent::RankIDChanged);
 }
 
 void VentriloElement::SetFlags(std::uint32_t value) {
@@ -188,7 +114,8 @@ void VentriloElement::SetFlags(std::uint32_t value) {
   if (value == previous)
     return;
   flags_ = value;
-  RaiseFlagsChanged(previous);
+  // The event argument is printed with "%d", so flags with the top bit set read negative.
+  Raise(ScriptEvent::FlagsChanged, static_cast<int>(previous));
 }
 
 void VentriloElement::SetIconID(int value) {
@@ -196,15 +123,7 @@ void VentriloElement::SetIconID(int value) {
   if (value == previous)
     return;
   iconID_ = value;
-  RaiseIconChanged(previous);
-}
-
-const char* VentriloElement::GetIconName() const {
-  if (iconID_ == -1)
-    return "none";
-  if (iconID_ < 0 || iconID_ >= static_cast<int>(std::size(kIconNames)))
-    return "unknown";
-  return kIconNames[iconID_];
+  Raise(ScriptEvent::IconChanged, previous);
 }
 
 VentriloElement* VentriloElement::WalkNext() const { return firstChild_ ? firstChild_ : WalkPastChildren(); }
@@ -221,7 +140,8 @@ void VentriloElement::AddChild(VentriloElement* child) {
   child->parent_ = this;
   if (!siblingOrder_)
     siblingOrder_ = std::make_unique<SiblingOrder>();
-  const auto [before, after] = siblingOrder_->Insert(firstChild_, child);
+  const auto [before, after] =
+      siblingOrder_->Insert(firstChild_, child, [](const VentriloElement* element) { return element->next_; });
   child->previous_ = before;
   child->next_ = after;
   if (before)
@@ -230,13 +150,13 @@ void VentriloElement::AddChild(VentriloElement* child) {
     firstChild_ = child;
   if (after)
     after->previous_ = child;
-  RaiseJoinedParent(child);
+  child->Raise(ScriptEvent::JoinedParent);
 }
 
 bool VentriloElement::RemoveChild(VentriloElement* child) {
   if (!child || child->parent_ != this)
     return false;
-  RaiseLeavingParent(child);
+  child->Raise(ScriptEvent::LeavingParent);
   Unlink(child);
   return true;
 }
@@ -245,7 +165,7 @@ bool VentriloElement::RemoveChild(VentriloElement* child) {
 // it again, and a Destroy() of it does not detach it a second time.
 void VentriloElement::Unlink(VentriloElement* child) {
   if (siblingOrder_)
-    siblingOrder_->Unlinking(child);
+    siblingOrder_->Unlinking(child->previous_, child, child->next_);
   if (child->next_)
     child->next_->previous_ = child->previous_;
   if (child->previous_)

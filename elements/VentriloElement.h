@@ -18,8 +18,9 @@
 // The other jobs live beside this class: the registry (ElementRegistry), the
 // metadata (ElementMetadata), where a child goes among its siblings
 // (SiblingOrder), and the control of the client (Select and Join, through the
-// instance's ClientTreeView). An element knows its instance only as the root
-// of its tree, through the hook below and AsInstance().
+// library's VentTreeView that the instance holds). An element knows its
+// instance only as the root of its tree, through the hook below and
+// AsInstance().
 //
 // Everything here runs on the host's main thread, under the module lock while
 // a pulse runs. Event handlers run inside the raising calls and may read and
@@ -90,45 +91,14 @@ class VentriloElement {
   // "Instance", "Server", "Channel" or "User".
   virtual const char* GetTypeName() const = 0;
 
-  // Events about a child, raised with the child as context.
-  virtual int RaiseJoinedParent(VentriloElement* child);
-  virtual int RaiseLeavingParent(VentriloElement* child);
-  // Change events, raised with this element as context.
-  virtual int RaiseDisplayTextChanged();
-  virtual int RaisePronunciationChanged();
-  virtual int RaiseNameChanged();
-  virtual int RaiseCommentChanged();
-  virtual int RaiseCommentURLChanged();
-  virtual int RaiseRankChanged();
-  virtual int RaiseRankIDChanged();
-  virtual int RaiseFlagsChanged(std::uint32_t previous);
-  virtual int RaiseIconChanged(int previous);
-
   // Records that the item was seen in `pass` (the caller keeps the instance's
-  // count of unseen elements), follows its tree-view handle, and
-  // copies its attributes through the setters: icon, name, pronunciation,
-  // comment, comment URL, rank id, rank, flags, display text, which is the
-  // order of their change events.
-  virtual void UpdateFromItem(std::uint32_t pass, ITreeItem* item);
-  // What UpdateFromItem does for an item whose nine attributes, read flat as
-  // `info`, all equal the element's: records the pass and follows the handle,
-  // and raises nothing. False, changing nothing, when any attribute differs.
-  bool MarkSeenIfUnchanged(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
-  // Change-detecting setters: an equal value (byte for byte, so case counts)
-  // changes nothing; a new one is stored before its event is raised, so a
-  // handler reads the new value. Rank id compares its low 16 bits.
-  virtual void SetDisplayText(const char* text);
-  virtual void SetName(const char* text);
-  virtual void SetPronunciation(const char* text);
-  virtual void SetComment(const char* text);
-  virtual void SetCommentURL(const char* text);
-  virtual void SetRank(const char* text);
-  virtual void SetRankID(std::uint32_t value);
-  virtual void SetFlags(std::uint32_t value);
-  virtual void SetIconID(int value);
-  // The client's file name of the icon ("voiceon.ico"), "none" for -1 and
-  // "unknown" for an index the client does not have.
-  virtual const char* GetIconName() const;
+  // count of unseen elements), follows its tree-view handle `handle`, and
+  // copies its attributes `info` through the change-detecting setters: icon,
+  // name, pronunciation, comment, comment URL, rank id, rank, flags, display
+  // text, which is the order of their change events. Texts are read as C
+  // strings. An item whose nine attributes all equal the element's costs nine
+  // compares and raises nothing.
+  void UpdateFromItem(std::uint32_t pass, const TreeItemInfo& info, HTREEITEM handle);
 
   virtual VentriloInstance* AsInstance() = 0;
   virtual VentriloChannel* AsChannel() = 0;
@@ -167,13 +137,6 @@ class VentriloElement {
   static VentriloElement* FromID(std::uint32_t id);
   // Number of live elements.
   static std::size_t LiveCount();
-  // The order of children: names compared byte by byte with the letters A to Z
-  // folded to lower case; negative, 0 or positive.
-  static int CompareNames(const std::string& a, const std::string& b);
-  static unsigned char FoldNameByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-  }
 
  protected:
   virtual ~VentriloElement();
@@ -194,6 +157,14 @@ class VentriloElement {
   void Arrive(std::uint32_t pass, ITreeItem* item);
 
  private:
+  // The other change-detecting setters: an equal value (byte for byte, so case
+  // counts) changes nothing; a new one is stored before its event is raised,
+  // so a handler reads the new value. Rank id compares its low 16 bits.
+  void SetText(std::string& field, const char* text, ScriptEvent changed);
+  void SetName(const char* text);
+  void SetIconID(int value);
+  void SetRankID(std::uint32_t value);
+  void SetFlags(std::uint32_t value);
   void Unlink(VentriloElement* child);
   // Whether the element is in its parent's chain (a new one names its parent
   // before the creator links it).

@@ -3,33 +3,21 @@
 #include <cassert>
 #include <type_traits>
 
-#include "elements/ChannelEnumerator.h"
 #include "elements/ElementContext.h"
+#include "elements/InstanceList.h"
 #include "elements/NextElementID.h"
 #include "elements/ScriptEvent.h"
 #include "elements/VentriloChannel.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
 #include "hostsdk/ScriptHost.h"
-#include "libventrilo/IChannel.h"
+#include "libventrilo/ClientIcons.h"
 #include "libventrilo/IServer.h"
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
-#include "libventrilo/Snapshot.h"
 
 namespace {
-
-// The server item's image index while the client is not connected ("netstatus.ico").
-constexpr int kDisconnectedIcon = 14;
-
-VentriloInstance* firstInstance = nullptr;
-VentriloInstance* lastInstance = nullptr;
-
-std::map<IVentrilo*, VentriloInstance*>& Clients() {
-  static std::map<IVentrilo*, VentriloInstance*> clients;
-  return clients;
-}
 
 // Whether `element` is `ancestor` or lies in its subtree.
 bool IsWithin(const VentriloElement* element, const VentriloElement* ancestor) {
@@ -45,39 +33,17 @@ bool IsWithin(const VentriloElement* element, const VentriloElement* ancestor) {
 VentriloInstance::VentriloInstance(std::uint32_t id, VentriloElement* parent, IVentrilo* client)
     : VentriloElement(this, id, parent, nullptr, 0), client_(client) {
   client_->AddRef();
-  previousInstance_ = lastInstance;
-  if (lastInstance)
-    lastInstance->nextInstance_ = this;
-  else
-    firstInstance = this;
-  lastInstance = this;
-  Clients()[client_] = this;
+  InstanceList::Enter(this);
   Raise(ScriptEvent::InstanceOpened);
 }
 
 VentriloInstance::~VentriloInstance() {
-  if (previousInstance_)
-    previousInstance_->nextInstance_ = nextInstance_;
-  else
-    firstInstance = nextInstance_;
-  if (nextInstance_)
-    nextInstance_->previousInstance_ = previousInstance_;
-  else
-    lastInstance = previousInstance_;
-  const auto entry = Clients().find(client_);
-  if (entry != Clients().end() && entry->second == this)
-    Clients().erase(entry);
+  InstanceList::Leave(this);
   client_->Release();
   itemMap_.Clear();
 }
 
-VentriloInstance* VentriloInstance::First() { return firstInstance; }
-
-const std::map<IVentrilo*, VentriloInstance*>& VentriloInstance::ClientMap() { return Clients(); }
-
 int VentriloInstance::RaiseLeavingInstance() { return Raise(ScriptEvent::InstanceClosed); }
-int VentriloInstance::RaiseOnline() { return Raise(ScriptEvent::Online); }
-int VentriloInstance::RaiseOffline() { return Raise(ScriptEvent::Offline); }
 
 QSTypeDefinition* VentriloInstance::GetScriptType() const { return ElementContext::Get().instanceType; }
 
@@ -101,18 +67,6 @@ void VentriloInstance::ForgetElement(VentriloElement* element) {
 
 VentriloElement* VentriloInstance::FindElementByKey(std::uint32_t key) const { return itemMap_.Find(key); }
 
-// Every element of the tree is older than the new pass. Elements made in the
-// pass start seen; a count too high only costs the pruning walk.
-std::uint32_t VentriloInstance::NextPass() {
-  unseen_ = elementCount_;
-  return ++passNumber_;
-}
-
-void VentriloInstance::NoteSeen(std::uint32_t from, std::uint32_t to) {
-  if (from < passNumber_ && to == passNumber_)
-    --unseen_;
-}
-
 void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
   IServer* server = nullptr;
   if (!snapshot->GetServer(&server) || !server || server->GetIconID() == kDisconnectedIcon) {
@@ -120,21 +74,14 @@ void VentriloInstance::ApplySnapshot(ISnapshot* snapshot) {
   } else {
     if (!online_) {
       online_ = true;
-      RaiseOnline();
+      Raise(ScriptEvent::Online);
     }
     treeView_.SetWindow(snapshot->GetTreeView());
-    const std::uint32_t pass = NextPass();
-    // A server key held by an element of another kind leaves the items without
-    // a place this pass: nothing is enumerated, the pruning below removes the
-    // old element with everything else unseen, and the next pass starts afresh.
-    if (VentriloServer* element = UpsertServer(pass, server->GetRecordAddress(), server)) {
-      // A snapshot the library captured also lays its items out flat: the
-      // same items in the same order, read without a call per attribute.
-      if (const auto* captured = dynamic_cast<const Snapshot*>(snapshot))
-        UpsertItems(pass, captured->GetItems(), element);
-      else
-        ChannelEnumerator::VisitChildren(this, element, pass, server);
-    }
+    // Every element of the tree is older than the new pass. Elements made in
+    // the pass start seen; a count too high only costs the pruning walk.
+    unseen_ = elementCount_;
+    const std::uint32_t pass = ++passNumber_;
+    UpsertItems(pass, snapshot->GetItems().Entries());
     if (unseen_ != 0)
       PruneStale(pass);
     UpdateMe(snapshot);
@@ -149,106 +96,82 @@ void VentriloInstance::GoOffline() {
   RemoveAllChildren();
   if (online_) {
     online_ = false;
-    RaiseOffline();
+    Raise(ScriptEvent::Offline);
   }
 }
 
-VentriloServer* VentriloInstance::UpsertServer(std::uint32_t pass, std::uint32_t key, IServer* item) {
-  VentriloElement* found = FindElementByKey(key);
+void VentriloInstance::UpsertItems(std::uint32_t pass, const std::vector<SnapshotItems::Entry>& entries) {
+  placed_.assign(entries.size(), nullptr);
+  if (entries.empty())
+    return;
+  // A server key held by an element of another kind leaves the items without
+  // a place this pass: the pruning removes the old element with everything
+  // else unseen, and the next pass starts afresh.
+  placed_[0] = UpsertServer(pass, entries[0]);
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    const SnapshotItems::Entry& entry = entries[i];
+    VentriloElement* parent = placed_[entry.parent];
+    // A channel skipped this pass takes its subtree with it.
+    if (!parent)
+      continue;
+    if (entry.channel)
+      placed_[i] = UpsertChild<VentriloChannel>(pass, parent, entry, entry.channel);
+    else
+      UpsertChild<VentriloUser>(pass, parent, entry, entry.user);
+  }
+}
+
+VentriloServer* VentriloInstance::UpsertServer(std::uint32_t pass, const SnapshotItems::Entry& entry) {
+  VentriloElement* found = FindElementByKey(entry.info->recordAddress);
   if (!found) {
-    auto* server = new VentriloServer(this, NextElementID(), this, item, pass);
+    auto* server = new VentriloServer(this, NextElementID(), this, entry.server, pass);
     AddChild(server);
     return server;
   }
   VentriloServer* server = found->AsServer();
-  if (server) {
-    const std::uint32_t seen = server->GetPass();
-    server->UpdateFromItem(pass, item);
-    NoteSeen(seen, pass);
-  }
+  if (server)
+    Meet(server, pass, entry);
   return server;
 }
 
-VentriloChannel* VentriloInstance::UpsertChannel(std::uint32_t pass, std::uint32_t key, VentriloElement* parent,
-                                                 IChannel* item) {
-  return UpsertChild<VentriloChannel>(pass, key, parent, item);
-}
-
-VentriloUser* VentriloInstance::UpsertUser(std::uint32_t pass, std::uint32_t key, VentriloElement* parent,
-                                           IUser* item) {
-  return UpsertChild<VentriloUser>(pass, key, parent, item);
-}
-
-void VentriloInstance::UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server) {
-  const std::vector<SnapshotItems::Entry>& entries = items.Entries();
-  placed_.assign(entries.size(), nullptr);
-  if (entries.empty())
-    return;
-  placed_[0] = server;
-  for (std::size_t i = 1; i < entries.size(); ++i) {
-    const SnapshotItems::Entry& entry = entries[i];
-    VentriloElement* parent = placed_[entry.parent];
-    // A channel skipped this pass takes its subtree with it, as its children
-    // would not have been enumerated.
-    if (!parent)
-      continue;
-    const std::uint32_t key = entry.info->recordAddress;
-    if (entry.channel)
-      placed_[i] = UpsertChild<VentriloChannel>(pass, key, parent, entry.channel, &entry);
-    else
-      UpsertChild<VentriloUser>(pass, key, parent, entry.user, &entry);
-  }
-}
-
 template <class Element, class Item>
-Element* VentriloInstance::UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item,
-                                       const SnapshotItems::Entry* entry) {
-  constexpr bool isChannel = std::is_same_v<Element, VentriloChannel>;
-  VentriloElement* found = FindElementByKey(key);
+Element* VentriloInstance::UpsertChild(std::uint32_t pass, VentriloElement* parent, const SnapshotItems::Entry& entry,
+                                       Item* item) {
+  VentriloElement* found = FindElementByKey(entry.info->recordAddress);
+  if (!found) {
+    auto* element = new Element(this, NextElementID(), parent, item, pass);
+    parent->AddChild(element);
+    return element;
+  }
   Element* element = nullptr;
-  if (found) {
-    if constexpr (isChannel)
-      element = found->AsChannel();
-    else
-      element = found->AsUser();
-    if (!element)
-      return nullptr;
-    const std::uint32_t seen = element->GetPass();
-    // Met already in this pass (a capture that met a moving item before and
-    // after its move): the first meeting stands, so the element is neither
-    // updated nor moved again, and applying a snapshot twice raises nothing.
-    if (seen == pass)
-      return element;
-    if (!entry || !element->MarkSeenIfUnchanged(pass, *entry->info, entry->handle))
-      element->UpdateFromItem(pass, item);
-    NoteSeen(seen, pass);
-    if (element->GetParent() == parent)
-      return element;
-    // The same key met again inside its own subtree (a client whose records
-    // repeat): moving there would cut the subtree off in a cycle. The element
-    // stays where it is, and the repeated item is skipped with its subtree.
-    if (parent && IsWithin(parent, element))
-      return nullptr;
-  }
-  if (!parent) {
-    // Nothing to attach to: the element ends here rather than linger outside
-    // the tree, where no pass would ever prune it.
-    if constexpr (isChannel) {
-      if (ScriptHost* host = ElementContext::Get().host)
-        host->ConsoleWrite("%s has no parent... :(\n", element ? element->GetName().c_str() : item->GetName());
-    }
-    if (element)
-      element->Destroy();
+  if constexpr (std::is_same_v<Element, VentriloChannel>)
+    element = found->AsChannel();
+  else
+    element = found->AsUser();
+  if (!element)
     return nullptr;
-  }
-  if (element) {
-    if (element->GetParent())
-      element->GetParent()->RemoveChild(element);
-  } else {
-    element = new Element(this, NextElementID(), parent, item, pass);
-  }
+  // Met already in this pass (a capture that met a moving item before and
+  // after its move): the first meeting stands, so the element is neither
+  // updated nor moved again, and applying a snapshot twice raises nothing.
+  if (element->GetPass() == pass)
+    return element;
+  Meet(element, pass, entry);
+  if (element->GetParent() == parent)
+    return element;
+  // The same key met again inside its own subtree (a client whose records
+  // repeat): moving there would cut the subtree off in a cycle. The element
+  // stays where it is, and the repeated item is skipped with its subtree.
+  if (IsWithin(parent, element))
+    return nullptr;
+  element->GetParent()->RemoveChild(element);
   parent->AddChild(element);
   return element;
+}
+
+void VentriloInstance::Meet(VentriloElement* element, std::uint32_t pass, const SnapshotItems::Entry& entry) {
+  if (element->GetPass() < passNumber_)
+    --unseen_;
+  element->UpdateFromItem(pass, *entry.info, entry.handle);
 }
 
 void VentriloInstance::PruneStale(std::uint32_t pass) {

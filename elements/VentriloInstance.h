@@ -10,35 +10,26 @@
 // client's record address for the item), and causes every element event but
 // the instance's own opened and closed.
 //
-// Instances form a list in creation order (First() is the oldest) and are found
-// by their client through ClientMap(). Main thread only.
+// Instances form a list in creation order and are found by their client
+// through InstanceList. Main thread only.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
-#include "elements/ClientTreeView.h"
 #include "elements/ItemMap.h"
 #include "elements/VentriloElement.h"
 #include "libventrilo/SnapshotItems.h"
+#include "libventrilo/VentTreeView.h"
 
-class IChannel;
-class IServer;
 class ISnapshot;
-class IUser;
 class IVentrilo;
 
 class VentriloInstance : public VentriloElement {
  public:
-  // Takes a reference on `client`, joins the end of the instance list and the
-  // client map, and raises "Ventrilo.OnInstanceOpened". No snapshot is applied.
+  // Takes a reference on `client`, enters the instance list (InstanceList)
+  // and raises "Ventrilo.OnInstanceOpened". No snapshot is applied.
   VentriloInstance(std::uint32_t id, VentriloElement* parent, IVentrilo* client);
-
-  // The oldest live instance, or null.
-  static VentriloInstance* First();
-  // The instance element of each client, by client address.
-  static const std::map<IVentrilo*, VentriloInstance*>& ClientMap();
 
   VentriloInstance* GetNextInstance() const { return nextInstance_; }
   VentriloInstance* GetPreviousInstance() const { return previousInstance_; }
@@ -74,22 +65,8 @@ class VentriloInstance : public VentriloElement {
   // null when nothing matches or the host cannot compile the query.
   VentriloElement* Find(const char* query);
 
-  // The steps of ApplySnapshot.
-  std::uint32_t NextPass();
-  // Destroys, in pre-order, every element (with its subtree) not seen in `pass`.
-  void PruneStale(std::uint32_t pass);
   // The element under `key` in the item map, or null (always null for key 0).
   VentriloElement* FindElementByKey(std::uint32_t key) const;
-  // Each returns the element for the item, creating or updating (and moving) it,
-  // or null when the key belongs to an element of another kind, or, for a
-  // channel or user, when there is no parent to place it under.
-  VentriloServer* UpsertServer(std::uint32_t pass, std::uint32_t key, IServer* item);
-  VentriloChannel* UpsertChannel(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, IChannel* item);
-  VentriloUser* UpsertUser(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, IUser* item);
-  void UpdateMe(ISnapshot* snapshot);
-  void UpdateSelection(ISnapshot* snapshot);
-  int RaiseOnline();
-  int RaiseOffline();
 
   // Checks the tree's bookkeeping: links agree both ways (parent and child,
   // next and previous, first child without previous), there is no cycle, every
@@ -115,21 +92,31 @@ class VentriloInstance : public VentriloElement {
   void ForgetElement(VentriloElement* element) override;
 
  private:
-  // An element's pass moved from `from` to `to`.
-  void NoteSeen(std::uint32_t from, std::uint32_t to);
-  void GoOffline();
-  // UpsertChannel and UpsertUser: find or create the element of `key` as the
-  // kind `Element`, update it and place it under `parent`.
-  // With `entry`, the same item laid out flat: an element whose attributes
-  // all equal the entry's is only marked seen, without a call per attribute.
-  template <class Element, class Item>
-  Element* UpsertChild(std::uint32_t pass, std::uint32_t key, VentriloElement* parent, Item* item,
-                       const SnapshotItems::Entry* entry = nullptr);
-  // Upserts the items below the server, whose element is `server`, from the
-  // snapshot's flat layout, in the order the server's enumerations give them.
-  void UpsertItems(std::uint32_t pass, const SnapshotItems& items, VentriloServer* server);
+  friend class InstanceList;
 
-  ClientTreeView treeView_;
+  // The steps of ApplySnapshot.
+  void GoOffline();
+  // Creates, updates and moves the element of every entry, in their order:
+  // the server under the instance, each other item under the element of the
+  // entry it was found under. An entry whose parent was skipped is skipped.
+  void UpsertItems(std::uint32_t pass, const std::vector<SnapshotItems::Entry>& entries);
+  // The server's element, made or met; null, with nothing updated, when its
+  // key belongs to an element of another kind.
+  VentriloServer* UpsertServer(std::uint32_t pass, const SnapshotItems::Entry& entry);
+  // The element of a channel or user entry as the kind `Element`, made under
+  // `parent` or met and moved there; null, with nothing updated, when the key
+  // belongs to another kind, or when the element cannot move under `parent`.
+  template <class Element, class Item>
+  Element* UpsertChild(std::uint32_t pass, VentriloElement* parent, const SnapshotItems::Entry& entry, Item* item);
+  // Where a pass meets an element that already exists: it is marked seen in
+  // `pass` and brought in line with the entry's values.
+  void Meet(VentriloElement* element, std::uint32_t pass, const SnapshotItems::Entry& entry);
+  // Destroys, in pre-order, every element (with its subtree) not seen in `pass`.
+  void PruneStale(std::uint32_t pass);
+  void UpdateMe(ISnapshot* snapshot);
+  void UpdateSelection(ISnapshot* snapshot);
+
+  VentTreeView treeView_;
   bool online_ = false;
   VentriloUser* me_ = nullptr;
   VentriloElement* selection_ = nullptr;

@@ -17,13 +17,9 @@ local changed = {
   ["Ventrilo.OnRankIDChanged"] = "RankID",
 }
 
+-- An element prints as its label: User "Bob" #6, Instance #1 (online).
 local function label(element)
-  if element == nil then
-    return "nothing"
-  elseif element.Type == "Instance" then
-    return ("Instance #%d"):format(element.ID)
-  end
-  return ("%s %q #%d"):format(element.Type, element.Name, element.ID)
+  return element == nil and "nothing" or tostring(element)
 end
 
 local function detail(event, element, previous)

@@ -3,6 +3,8 @@
 --
 --   chorister-host --script examples/roster.lua
 
+local chorister = require("chorister")
+
 local dirty, pulses, drawnAt = true, 0, -math.huge
 
 for _, event in ipairs(events()) do
@@ -43,20 +45,16 @@ end
 
 local function draw()
   print("---------------- roster ----------------")
-  local instance = Ventrilo.Instances
-  if not instance then
+  if not Ventrilo.Instances then
     print("(no Ventrilo client is running)")
   end
-  while instance do
+  for instance in chorister.instances() do
     local server = instance.Children
     print(("client #%d: %s"):format(instance.ID, server and "connected" or "not connected"))
     local me = instance.Me
-    local element = server
-    while element do
+    for element in chorister.descendants(instance) do
       print(("  "):rep(depth(element, instance) + 1) .. describe(element, me))
-      element = element.WalkTree
     end
-    instance = instance.NextInstance
   end
 end
 

@@ -4,23 +4,23 @@
 --
 --   CHORISTER_TAG_QUERY='IsMuted or Rank == "Officer"' chorister-host --script examples/tagger.lua
 
+local chorister = require("chorister")
+
 local query = os.getenv("CHORISTER_TAG_QUERY") or 'IsMuted or Rank == "Officer"'
 local tag = "tagged"
 local dirty = true
 
 -- Find gives the first match in the tree, so matches already tagged are left
 -- out of the query until none is left.
-local untagged = ('Type == "User" and self("GetMetadata", %q) == nil and (%s)'):format(tag, query)
+local untagged = ('Type == "User" and self:GetMetadata(%q) == nil and (%s)'):format(tag, query)
 
 local function tagAll()
-  local instance = Ventrilo.Instances
-  while instance do
-    local user = instance("Find", untagged)
+  for instance in chorister.instances() do
+    local user = instance:Find(untagged)
     while user and user:SetMetadata(tag, query) do
-      print(("tagged %s #%d in client #%d"):format(user.Name, user.ID, instance.ID))
-      user = instance("Find", untagged)
+      print(("tagged %s in %s"):format(user, instance))
+      user = instance:Find(untagged)
     end
-    instance = instance.NextInstance
   end
 end
 
@@ -28,7 +28,7 @@ for _, event in ipairs(events()) do
   if event:match("^Ventrilo%.") then
     on(event, function(element)
       dirty = true
-      if event ~= "Ventrilo.OnJoinedInstance" and element.Type == "User" and element("GetMetadata", tag) then
+      if event ~= "Ventrilo.OnJoinedInstance" and element.Type == "User" and element:GetMetadata(tag) then
         print(("tagged user %s: %s"):format(element.Name, event))
       end
     end)

@@ -10,6 +10,7 @@
 class ITreeItem;
 class IServer;
 class IUser;
+class SnapshotItems;
 
 // A table a snapshot can carry: 32-bit key to text. Captures leave it empty.
 typedef std::map<std::uint32_t, std::string> SnapshotTable;
@@ -30,4 +31,7 @@ class ISnapshot : public VentReferenceCounted {
   virtual int GetTableC(SnapshotTable** out) = 0;
   virtual bool GetLocalUser(IUser** out) = 0;
   virtual bool GetServer(IServer** out) = 0;
+  // GetServer()'s tree laid out flat (empty without a server), for readers
+  // that walk every item and compare it with what they already know.
+  virtual const SnapshotItems& GetItems() = 0;
 };

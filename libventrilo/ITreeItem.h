@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct TreeItemInfo;
+
 // What every item of a client's tree answers. Texts point into the item and
 // live as long as the item, that is as long as its snapshot is referenced.
 class ITreeItem {
@@ -21,6 +23,10 @@ class ITreeItem {
   virtual const char* GetRank() = 0;
   virtual std::uint32_t GetFlags() = 0;
   virtual std::uint32_t GetRankID() = 0;
+  // Every value above but the handle, as one record (its rank id the low 16
+  // bits of GetRankID), so that a reader compares an item with what it knows
+  // without a call per attribute.
+  virtual const TreeItemInfo& GetInfo() = 0;
 
  protected:
   ~ITreeItem() = default;

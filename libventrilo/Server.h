@@ -21,6 +21,7 @@ class Server final : public Channel, public IServer {
   const char* GetRank() override { return Channel::GetRank(); }
   std::uint32_t GetFlags() override { return Channel::GetFlags(); }
   std::uint32_t GetRankID() override { return Channel::GetRankID(); }
+  const TreeItemInfo& GetInfo() override { return Channel::GetInfo(); }
   int EnumerateChannels(IChannelEnumerator* enumerator) override { return Channel::EnumerateChannels(enumerator); }
   int EnumerateUsers(IUserEnumerator* enumerator) override { return Channel::EnumerateUsers(enumerator); }
 };

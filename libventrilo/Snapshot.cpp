@@ -1,5 +1,6 @@
 #include "libventrilo/Snapshot.h"
 
+#include "libventrilo/ClientIcons.h"
 #include "libventrilo/ReadTreeItem.h"
 #include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentSendMessage.h"
@@ -19,31 +20,6 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
       return false;
   }
   return *a == *b;
-}
-
-// What an item's image index in the client's tree view stands for.
-enum class ItemKind { Skipped, Channel, User };
-
-ItemKind KindOfIcon(int icon) {
-  switch (icon) {
-    case 1:  // channel.ico
-    case 4:  // chanpass.ico
-    case 5:  // channelopen.ico
-    case 6:  // chanpassopen.ico
-    case 7:  // chanauth.ico
-    case 8:  // chanauthopen.ico
-      return ItemKind::Channel;
-    case 2:   // voiceoff.ico
-    case 3:   // voiceon.ico
-    case 9:   // voicebegin.ico
-    case 10:  // voicechan.ico
-    case 11:  // voiceu2u.ico
-    case 12:  // voicegroup.ico
-    case 13:  // voicep2p.ico
-      return ItemKind::User;
-    default:  // the server's own icons, and anything unknown: not read further
-      return ItemKind::Skipped;
-  }
 }
 
 }  // namespace
@@ -144,7 +120,7 @@ bool Snapshot::CaptureWindow(HWND window) {
   return true;
 }
 
-bool Snapshot::ShowsDisconnected() const { return server_ != nullptr && server_->GetIconID() == kDisconnectedIconID; }
+bool Snapshot::ShowsDisconnected() const { return server_ != nullptr && server_->GetIconID() == kDisconnectedIcon; }
 
 void Snapshot::CompleteCapture() { items_.Build(server_.get()); }
 
@@ -169,7 +145,7 @@ bool Snapshot::ReadTree(HWND tree) {
   bool whole = true;
   if (!ReadItem(root, &info, &whole))
     return false;
-  if (!whole && info.iconID != kDisconnectedIconID) {
+  if (!whole && info.iconID != kDisconnectedIcon) {
     torn_ = true;
     return false;
   }

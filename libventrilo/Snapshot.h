@@ -36,6 +36,8 @@ class Snapshot final : public ISnapshot {
   int GetTableC(SnapshotTable** out) override;
   bool GetLocalUser(IUser** out) override;
   bool GetServer(IServer** out) override;
+  // Laid out once, when the capture is complete.
+  const SnapshotItems& GetItems() override { return items_; }
 
   // The capture step for one child window of the client's main window.
   // Returns false when the walk ends here: the client stopped answering
@@ -54,10 +56,6 @@ class Snapshot final : public ISnapshot {
   bool ShowsDisconnected() const;
   // Lays the items out flat for GetItems(); called once, after the last window.
   void CompleteCapture();
-
-  // The items of GetServer()'s tree laid out flat, for readers that compare
-  // them with what they already know; empty without a server.
-  const SnapshotItems& GetItems() const { return items_; }
 
  private:
   ~Snapshot() override = default;

@@ -1,49 +1,49 @@
 #include "libventrilo/SnapshotItems.h"
 
-#include "libventrilo/Server.h"
+#include "libventrilo/IChannel.h"
+#include "libventrilo/IServer.h"
+#include "libventrilo/IUser.h"
 
 namespace {
 
-// Collects what one server or channel holds directly, in its enumeration order.
-class DirectChildren final : public IUserEnumerator, public IChannelEnumerator {
+// Appends what one server or channel holds, in the order of its own
+// enumerations: its users, then its channels, each followed at once by its
+// own subtree.
+class Layout final : public IUserEnumerator, public IChannelEnumerator {
  public:
+  explicit Layout(std::vector<SnapshotItems::Entry>& entries) : entries_(entries) {}
+
+  template <class Item>
+  void AddChildren(Item* item, std::uint32_t index) {
+    const std::uint32_t outer = parent_;
+    parent_ = index;
+    item->EnumerateUsers(this);
+    item->EnumerateChannels(this);
+    parent_ = outer;
+  }
+
   int OnUser(const char*, IUser* user) override {
-    users.push_back(static_cast<User*>(user));
+    entries_.push_back({&user->GetInfo(), user->GetHandle(), nullptr, nullptr, user, parent_});
     return 0;
   }
   int OnChannel(const char*, IChannel* channel) override {
-    channels.push_back(static_cast<Channel*>(channel));
+    const auto index = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({&channel->GetInfo(), channel->GetHandle(), nullptr, channel, nullptr, parent_});
+    AddChildren(channel, index);
     return 0;
   }
 
-  std::vector<User*> users;
-  std::vector<Channel*> channels;
+ private:
+  std::vector<SnapshotItems::Entry>& entries_;
+  std::uint32_t parent_ = 0;
 };
-
-// Adds what `item`, the entry at `index`, holds, in the order of its own
-// enumerations, each channel followed by its subtree.
-void AddChildren(std::vector<SnapshotItems::Entry>& entries, Channel* item, std::uint32_t index) {
-  DirectChildren children;
-  item->EnumerateUsers(&children);
-  item->EnumerateChannels(&children);
-  for (User* user : children.users)
-    entries.push_back({&user->GetInfo(), user->GetHandle(), nullptr, nullptr, user, index});
-  for (Channel* channel : children.channels) {
-    const auto channelIndex = static_cast<std::uint32_t>(entries.size());
-    entries.push_back({&channel->GetInfo(), channel->GetHandle(), nullptr, channel, nullptr, index});
-    AddChildren(entries, channel, channelIndex);
-  }
-}
 
 }  // namespace
 
-void SnapshotItems::Build(IServer* item) {
+void SnapshotItems::Build(IServer* server) {
   entries_.clear();
-  if (item == nullptr)
+  if (!server)
     return;
-  // A snapshot's items are all its own classes: its users User, its channels
-  // Channel, its server Server.
-  auto* server = static_cast<Server*>(item);
   entries_.push_back({&server->GetInfo(), server->GetHandle(), server, nullptr, nullptr, 0});
-  AddChildren(entries_, server, 0);
+  Layout(entries_).AddChildren(server, 0);
 }

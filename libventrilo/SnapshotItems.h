@@ -15,7 +15,8 @@ class IUser;
 // then for the server and each channel its users, then its channels, each
 // channel followed by its own subtree. Each entry points at the item's values,
 // so a reader can compare an item with what it already knows without a call
-// per attribute. Built once when the capture is complete, read-only afterwards.
+// per attribute. A snapshot builds it once, through the items' interfaces;
+// building it again for a tree of no more items allocates nothing.
 class SnapshotItems {
  public:
   struct Entry {
@@ -30,8 +31,8 @@ class SnapshotItems {
     std::uint32_t parent;
   };
 
-  // Replaces the entries with those of the tree below `server`, a snapshot's
-  // own server item (none for null).
+  // Replaces the entries with those of the tree below `server` (none for
+  // null), whose items live as long as the entries are read.
   void Build(IServer* server);
   const std::vector<Entry>& Entries() const { return entries_; }
 

@@ -23,9 +23,7 @@ class TreeItem : public Interface {
   const char* GetRank() override { return info_.rank.c_str(); }
   std::uint32_t GetFlags() override { return info_.flags; }
   std::uint32_t GetRankID() override { return info_.rankID; }
-
-  // Every value above, as one record.
-  const TreeItemInfo& GetInfo() const { return info_; }
+  const TreeItemInfo& GetInfo() override { return info_; }
 
  protected:
   TreeItem(TreeItemInfo&& info, HTREEITEM handle) : handle_(handle), info_(std::move(info)) {}

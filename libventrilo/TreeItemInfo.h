@@ -17,9 +17,6 @@ enum TreeItemFlag : std::uint32_t {
   kFlagPhantom = 0x100,         // P
 };
 
-// The root's image index while the client is not connected ("netstatus.ico").
-inline constexpr int kDisconnectedIconID = 14;
-
 // Everything read for one item of a client's tree view. A default-constructed
 // record holds the values of an item of which nothing was read.
 struct TreeItemInfo {

@@ -1,6 +1,7 @@
 #include "module/Chorister.h"
 
 #include "elements/ElementContext.h"
+#include "elements/InstanceList.h"
 #include "elements/NextElementID.h"
 #include "elements/VentriloInstance.h"
 #include "hostsdk/QSDeletableType.h"
@@ -84,9 +85,7 @@ bool Chorister::Initialize(ScriptHost* host) {
   ScriptTypes::UIntType = host->LookupType("uint", 0, 0);
   ScriptTypes::BoolType = host->LookupType("bool", 0, 0);
   events_.DeclareAll(host);
-  CreateTypes();
-  ElementContext::Install(ElementContext{host, &events_, ScriptTypes::InstanceType, ScriptTypes::ChannelType,
-                                         ScriptTypes::ServerType, ScriptTypes::UserType});
+  ElementContext::Install(CreateTypes());
   host->BindGlobalObject(kGlobalObjectName, &ResolveGlobalObject);
   if (!thread_.StartThread(&ThreadEntry, nullptr))
     host->ConsoleWrite("Chorister could not start its polling thread; no client will be seen\n");
@@ -101,31 +100,25 @@ void Chorister::Shutdown() {
     ReleaseTable(pending_);
     DestroyInstances();
   }
+  const ElementContext context = ElementContext::Get();
   ElementContext::Clear();
   events_.Detach();
   if (host_)
     host_->UnbindGlobalObject(kGlobalObjectName);
-  DestroyTypes();
+  DestroyTypes(context);
 }
 
 void Chorister::Pulse() {
   CWinLock lock(&lock_, true);
   if (!newData_)
     return;
-  const auto& clients = VentriloInstance::ClientMap();
-  for (auto entry = clients.begin(); entry != clients.end();) {
-    VentriloInstance* element = entry->second;
-    const bool gone = pending_.find(entry->first) == pending_.end();
-    ++entry;  // Destroy takes the element out of the map
-    if (gone)
-      element->Destroy();
-  }
+  InstanceList::DestroyAbsent(pending_);
   for (const auto& [client, snapshot] : pending_) {
-    const auto found = clients.find(client);
-    if (found == clients.end())
-      new VentriloInstance(NextElementID(), nullptr, client);  // owned by the client map until Destroy
+    VentriloInstance* found = InstanceList::Find(client);
+    if (!found)
+      new VentriloInstance(NextElementID(), nullptr, client);  // owned by the instance list until Destroy
     else if (snapshot)
-      found->second->ApplySnapshot(snapshot);
+      found->ApplySnapshot(snapshot);
   }
   ReleaseTable(pending_);
   newData_ = false;
@@ -221,32 +214,31 @@ bool Chorister::AwaitHandOver(std::uint64_t count, unsigned timeoutMs) {
 }
 
 // In the order the host was given them, parents before the types that inherit.
-void Chorister::CreateTypes() {
+ElementContext Chorister::CreateTypes() {
   ScriptHost* host = host_;
+  ElementContext context{host, &events_};
   ScriptTypes::VentriloType = InstallType<VentriloType>(host, nullptr);
   ScriptTypes::ElementType = InstallType<VentriloElementType>(host, nullptr);
-  ScriptTypes::InstanceType = InstallType<VentriloInstanceType>(host, ScriptTypes::ElementType);
-  ScriptTypes::ChannelType = InstallType<VentriloChannelType>(host, ScriptTypes::ElementType);
-  ScriptTypes::ServerType = InstallType<VentriloServerType>(host, ScriptTypes::ChannelType);
-  ScriptTypes::UserType = InstallType<VentriloUserType>(host, ScriptTypes::ElementType);
+  context.instanceType = InstallType<VentriloInstanceType>(host, ScriptTypes::ElementType);
+  context.channelType = InstallType<VentriloChannelType>(host, ScriptTypes::ElementType);
+  context.serverType = InstallType<VentriloServerType>(host, context.channelType);
+  context.userType = InstallType<VentriloUserType>(host, ScriptTypes::ElementType);
+  return context;
 }
 
-void Chorister::DestroyTypes() {
-  for (QSTypeDefinition** type : {&ScriptTypes::VentriloType, &ScriptTypes::ElementType, &ScriptTypes::InstanceType,
-                                  &ScriptTypes::ChannelType, &ScriptTypes::ServerType, &ScriptTypes::UserType}) {
-    if (!*type)
+void Chorister::DestroyTypes(const ElementContext& context) {
+  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType, context.instanceType,
+                                 context.channelType, context.serverType, context.userType}) {
+    if (!type)
       continue;
     if (host_)
-      host_->UninstallType(*type);
-    (*type)->DeletingDestructor(QSTypeDefinition::kFreeMemory);
-    *type = nullptr;
+      host_->UninstallType(type);
+    type->DeletingDestructor(QSTypeDefinition::kFreeMemory);
   }
+  ScriptTypes::VentriloType = nullptr;
+  ScriptTypes::ElementType = nullptr;
 }
 
 // Silently: events are raised only inside a pulse, and the scripts that would
 // handle these are being torn down with the host's session.
-void Chorister::DestroyInstances() {
-  const auto& clients = VentriloInstance::ClientMap();
-  while (!clients.empty())
-    clients.begin()->second->Discard();
-}
+void Chorister::DestroyInstances() { InstanceList::DiscardAll(); }

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <map>
 
+struct ElementContext;
 class ISnapshot;
 class IVentrilo;
 class IVentriloLocator;
@@ -51,8 +52,8 @@ class Chorister final : public QSModuleInterface {
   // while no stop is requested, and hand the table over.
   void PollOnce(IVentriloLocator* locator);
 
-  bool IsEventEchoOn() const { return eventEcho_; }
-  void SetEventEcho(bool on) { eventEcho_ = on; }
+  bool IsEventEchoOn() const { return events_.IsEchoOn(); }
+  void SetEventEcho(bool on) { events_.SetEcho(on); }
 
   CWindowsThread& PollingThread() { return thread_; }
 
@@ -76,8 +77,10 @@ class Chorister final : public QSModuleInterface {
   void HandOver(InstanceTable& fresh);
   // Releases every reference `table` holds and empties it.
   static void ReleaseTable(InstanceTable& table);
-  void CreateTypes();
-  void DestroyTypes();
+  // Installs the six script types; the element kinds' four go to the element
+  // model's context, returned for the host and the events.
+  ElementContext CreateTypes();
+  void DestroyTypes(const ElementContext& context);
   void DestroyInstances();
 
   // The host's interface object, borrowed from Initialize until the module
@@ -86,10 +89,8 @@ class Chorister final : public QSModuleInterface {
   CRITICAL_SECTION lock_;
   InstanceTable pending_;
   bool newData_ = false;
-  // The event echo switch (SetEventSpam), off at start; the registry, which
-  // the element model raises through, reads it.
-  bool eventEcho_ = false;
-  EventRegistry events_{eventEcho_};
+  // The events, which the element model raises through, with their echo switch.
+  EventRegistry events_;
   CWindowsThread thread_;
 
   CRITICAL_SECTION handOverLock_;

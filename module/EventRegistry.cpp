@@ -93,7 +93,7 @@ void Echo(ScriptHost* host, const EventInfo& info, const EventContext& context, 
 
 }  // namespace
 
-EventRegistry::EventRegistry(bool& echo) : echo_(echo) {
+EventRegistry::EventRegistry() {
   for (int& id : ids_)
     id = -1;
 }

@@ -1,6 +1,7 @@
 // The module's 17 script events: their names, the ids the host gave them, and
-// the one way each is raised. The module object keeps one, over its host and
-// its own echo switch, and hands it to the element model as its event sink.
+// the one way each is raised, and the echo switch (SetEventSpam), off at start.
+// The module object keeps one and hands it to the element model as its event
+// sink.
 #pragma once
 
 #include "elements/EventSink.h"
@@ -10,8 +11,7 @@ class ScriptHost;
 
 class EventRegistry final : public EventSink {
  public:
-  // `echo` is the echo switch, a byte that the registry's owner keeps.
-  explicit EventRegistry(bool& echo);
+  EventRegistry();
 
   EventRegistry(const EventRegistry&) = delete;
   EventRegistry& operator=(const EventRegistry&) = delete;
@@ -39,6 +39,6 @@ class EventRegistry final : public EventSink {
 
  private:
   ScriptHost* host_ = nullptr;
-  bool& echo_;
+  bool echo_ = false;
   int ids_[kScriptEventCount];
 };

@@ -17,7 +17,7 @@ trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$bundle" -d "$unpacked"
 folder="$unpacked/$(basename "$bundle" .zip)"
 [ -d "$folder" ] || fail "$bundle does not unpack into $(basename "$folder")"
-for file in chorister.dll chorister-host.exe README.txt examples/demo.lua; do
+for file in chorister.dll chorister-host.exe README.txt examples/demo.lua examples/chorister.lua; do
   [ -f "$folder/$file" ] || fail "$bundle lacks $file"
 done
 images=0

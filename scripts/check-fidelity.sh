@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The fidelity check: plays the demo timeline (host/demo-timeline.txt) twice,
+# The fidelity check: plays the demo timeline (host/demo/demo-timeline.txt) twice,
 # on the simulated desktop watched by the Linux host and module (preset
 # default), and with the Win32 stand-in client under wine64 watched by the
 # 64-bit Windows host and DLL (preset win64), with the probe

@@ -4,6 +4,8 @@
 # stand-in Ventrilo clients on a built-in timeline, examples/demo.lua showing a
 # live roster and every event, about 20 seconds. Arguments go to chorister-host
 # (--help lists them). CHORISTER_PRESET picks the build (default, asan, tsan).
+# It needs root (apt-get) and rebuilds on every launch; once built, run
+# build/<preset>/bin/chorister-host directly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${CHORISTER_PRESET:-default}"

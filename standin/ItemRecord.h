@@ -1,13 +1,9 @@
-// The client's own record for one tree item: 156 bytes in the client's memory,
-// whose address the client stores as the item's lParam. Readers use only the
-// rank id (16 bits at 0x7E) and the addresses of four NUL-terminated strings
-// (0x88 name, 0x8C pronunciation, 0x90 comment, 0x94 comment URL); an empty
-// string is stored as the address of a 0 byte that the client keeps mapped.
-// Every other byte holds non-zero filler, so a reader that takes a neighbouring
-// offset gets a wrong rank id or an unmapped string address, never the right
-// value by accident.
+// The client's own record for one tree item (RecordLayout.h) in the simulated
+// client's memory. An empty string is stored as the address of a 0 byte that
+// the client keeps mapped.
 #pragma once
 
+#include "standin/RecordLayout.h"
 #include "standin/RemoteArena.h"
 #include "standin/Roster.h"
 
@@ -18,8 +14,7 @@ namespace standin {
 
 class ItemRecord {
  public:
-  enum class Text : std::uint32_t { Name = 0x88, Pronunciation = 0x8C, Comment = 0x90, CommentURL = 0x94 };
-  static constexpr std::uint32_t kRankIDOffset = 0x7E;
+  using Text = RecordText;
 
   // No record.
   ItemRecord() = default;

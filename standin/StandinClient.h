@@ -17,6 +17,7 @@
 #pragma once
 
 #include "platform/Win32.h"
+#include "standin/RecordLayout.h"
 #include "standin/Roster.h"
 
 #include <cstdint>
@@ -25,9 +26,6 @@
 #include <vector>
 
 namespace standin {
-
-inline constexpr std::uint32_t kEmptyStringAddress = 0x0053311Cu;
-inline constexpr std::uint32_t kRecordSize = 0x9C;
 
 class StandinClient {
  public:

@@ -5,7 +5,3 @@ QSTypeDefinition* ScriptTypes::UIntType = nullptr;
 QSTypeDefinition* ScriptTypes::BoolType = nullptr;
 QSTypeDefinition* ScriptTypes::VentriloType = nullptr;
 QSTypeDefinition* ScriptTypes::ElementType = nullptr;
-QSTypeDefinition* ScriptTypes::InstanceType = nullptr;
-QSTypeDefinition* ScriptTypes::ChannelType = nullptr;
-QSTypeDefinition* ScriptTypes::ServerType = nullptr;
-QSTypeDefinition* ScriptTypes::UserType = nullptr;

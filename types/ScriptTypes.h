@@ -12,11 +12,8 @@ struct ScriptTypes {
   static QSTypeDefinition* UIntType;
   static QSTypeDefinition* BoolType;
 
-  // The module's own types, owned by the module object.
+  // The module's own types that no element answers as, owned by the module
+  // object; the element kinds' own are in ElementContext.
   static QSTypeDefinition* VentriloType;
   static QSTypeDefinition* ElementType;
-  static QSTypeDefinition* InstanceType;
-  static QSTypeDefinition* ChannelType;
-  static QSTypeDefinition* ServerType;
-  static QSTypeDefinition* UserType;
 };

@@ -12,12 +12,10 @@ VentriloChannelType::VentriloChannelType() : VentriloInheritingType("ventrilocha
 
 bool VentriloChannelType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int, const char* const*) {
   VentriloElement* element = ElementOf(value);
-  if (element == nullptr || record == nullptr || record->ID != kJoin) {
+  if (!element || !record || record->ID != kJoin)
     return false;
-  }
   // A channel and, through "ventriloserver", the server can be joined.
-  if (element->AsChannel() == nullptr && element->AsServer() == nullptr) {
+  if (!element->AsChannel() && !element->AsServer())
     return false;
-  }
   return element->GetInstance()->Join(element);
 }

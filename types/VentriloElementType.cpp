@@ -1,5 +1,6 @@
 #include "types/VentriloElementType.h"
 
+#include "libventrilo/ClientIcons.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
 #include "types/ScriptTypes.h"
@@ -96,20 +97,17 @@ static_assert(std::size(kFlagMasks) == kIsPhantom - kIsAdmin + 1);
 }  // namespace
 
 VentriloElementType::VentriloElementType() : VentriloScriptType("ventriloelement") {
-  for (const Registration& member : kMembers) {
+  for (const Registration& member : kMembers)
     AddMember(member.id, member.name, nullptr);
-  }
-  for (const Registration& method : kMethods) {
+  for (const Registration& method : kMethods)
     AddMethod(method.id, method.name, nullptr);
-  }
 }
 
 bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
                                             const char* const* arguments, ObjectRef* out) {
   VentriloElement* element = ElementOf(value);
-  if (element == nullptr || record == nullptr) {
+  if (!element || !record)
     return false;
-  }
   switch (record->ID) {
     case kID:
       return Answer(ScriptTypes::UIntType, element->GetID(), out);
@@ -147,11 +145,11 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
     case kFlags:
       return Answer(ScriptTypes::UIntType, element->GetFlags(), out);
     case kIcon:
-      return AnswerText(element->GetIconName(), out);
+      return AnswerText(IconName(element->GetIconID()), out);
     case kGetMetadata: {
       const char* key = FirstArgument(argumentCount, arguments);
-      const std::string* stored = key != nullptr ? element->GetMetadata(key) : nullptr;
-      return stored != nullptr && AnswerText(stored->c_str(), out);
+      const std::string* stored = key ? element->GetMetadata(key) : nullptr;
+      return stored && AnswerText(stored->c_str(), out);
     }
     case kIsAdmin:
     case kHasChatWindowOpen:
@@ -175,21 +173,18 @@ bool VentriloElementType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember*
 bool VentriloElementType::CallMethodByRecord(std::uintptr_t& value, _QSTypeMember* record, int argumentCount,
                                              const char* const* arguments) {
   VentriloElement* element = ElementOf(value);
-  if (element == nullptr || record == nullptr) {
+  if (!element || !record)
     return false;
-  }
   switch (record->ID) {
     case kSetMetadata:
-      if (argumentCount < 2 || arguments == nullptr || arguments[0] == nullptr || arguments[1] == nullptr) {
+      if (argumentCount < 2 || !arguments || !arguments[0] || !arguments[1])
         return false;
-      }
       element->SetMetadata(arguments[0], arguments[1]);
       return true;
     case kUnsetMetadata: {
       const char* key = FirstArgument(argumentCount, arguments);
-      if (key == nullptr) {
+      if (!key)
         return false;
-      }
       element->UnsetMetadata(key);
       return true;
     }

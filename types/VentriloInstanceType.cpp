@@ -20,20 +20,19 @@ VentriloInstanceType::VentriloInstanceType() : VentriloInheritingType("ventriloi
 VentriloInstance* VentriloInstanceType::InstanceOf(std::uintptr_t value) {
   // An instance element is the only element that is its own instance.
   VentriloElement* element = ElementOf(value);
-  VentriloInstance* instance = element != nullptr ? element->GetInstance() : nullptr;
+  VentriloInstance* instance = element ? element->GetInstance() : nullptr;
   return instance == element ? instance : nullptr;
 }
 
 bool VentriloInstanceType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, int argumentCount,
                                              const char* const* arguments, ObjectRef* out) {
   VentriloInstance* instance = InstanceOf(value);
-  if (instance == nullptr || record == nullptr) {
+  if (!instance || !record)
     return false;
-  }
   switch (record->ID) {
     case kFind: {
       const char* query = FirstArgument(argumentCount, arguments);
-      return query != nullptr && AnswerElement(instance->Find(query), out);
+      return query && AnswerElement(instance->Find(query), out);
     }
     case kMe:
       return AnswerElement(instance->GetMe(), out);
@@ -50,9 +49,8 @@ bool VentriloInstanceType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember
 
 bool VentriloInstanceType::ToText(std::uintptr_t value, char* buffer, std::uint32_t bufferSize) {
   VentriloInstance* instance = InstanceOf(value);
-  if (instance == nullptr) {
+  if (!instance)
     return false;
-  }
   // Printed unsigned, as the ID member reads.
   char text[16];
   std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(instance->GetID()));

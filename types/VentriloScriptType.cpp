@@ -9,16 +9,14 @@
 
 VentriloElement* VentriloScriptType::ElementOf(std::uintptr_t value) {
   // A word wider than an id never names an element; truncating it could.
-  if (value == 0 || value > std::numeric_limits<std::uint32_t>::max()) {
+  if (value == 0 || value > std::numeric_limits<std::uint32_t>::max())
     return nullptr;
-  }
   return VentriloElement::FromID(static_cast<std::uint32_t>(value));
 }
 
 bool VentriloScriptType::CopyText(const char* text, char* buffer, std::uint32_t size) {
-  if (buffer == nullptr || size == 0) {
+  if (!buffer || size == 0)
     return false;
-  }
   const std::size_t length = std::min<std::size_t>(std::strlen(text), size - 1);
   std::memcpy(buffer, text, length);
   buffer[length] = '\0';
@@ -26,9 +24,8 @@ bool VentriloScriptType::CopyText(const char* text, char* buffer, std::uint32_t 
 }
 
 bool VentriloScriptType::Answer(QSTypeDefinition* type, std::uintptr_t data, ObjectRef* out) {
-  if (type == nullptr || out == nullptr) {
+  if (!type || !out)
     return false;
-  }
   out->Type = type;
   out->Data = data;
   return true;
@@ -39,18 +36,17 @@ bool VentriloScriptType::AnswerText(const char* text, ObjectRef* out) {
 }
 
 bool VentriloScriptType::AnswerElement(VentriloElement* element, ObjectRef* out) {
-  if (element == nullptr) {
+  if (!element)
     return false;
-  }
   const ObjectRef object = element->ScriptObject();
   return Answer(object.Type, object.Data, out);
 }
 
 bool VentriloScriptType::NameToText(std::uintptr_t value, char* buffer, std::uint32_t size) {
   VentriloElement* element = ElementOf(value);
-  return element != nullptr && CopyText(element->GetName().c_str(), buffer, size);
+  return element && CopyText(element->GetName().c_str(), buffer, size);
 }
 
 const char* VentriloScriptType::FirstArgument(int argumentCount, const char* const* arguments) {
-  return argumentCount >= 1 && arguments != nullptr ? arguments[0] : nullptr;
+  return argumentCount >= 1 && arguments ? arguments[0] : nullptr;
 }

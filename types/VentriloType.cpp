@@ -1,5 +1,6 @@
 #include "types/VentriloType.h"
 
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "elements/ElementContext.h"
 #include "elements/EventSink.h"
@@ -14,9 +15,8 @@ enum Method : std::uint32_t { kSetEventSpam };
 
 bool EqualsIgnoringCase(const char* text, const char* word) {
   for (; *text != '\0' && *word != '\0'; ++text, ++word) {
-    if (std::tolower(static_cast<unsigned char>(*text)) != *word) {
+    if (std::tolower(static_cast<unsigned char>(*text)) != *word)
       return false;
-    }
   }
   return *text == *word;
 }
@@ -36,21 +36,18 @@ VentriloType::VentriloType() : VentriloScriptType("ventrilo") {
 }
 
 bool VentriloType::GetMemberByRecord(std::uintptr_t, _QSTypeMember* record, int, const char* const*, ObjectRef* out) {
-  if (record == nullptr || record->ID != kInstances) {
+  if (!record || record->ID != kInstances)
     return false;
-  }
-  return AnswerElement(VentriloInstance::First(), out);
+  return AnswerElement(InstanceList::First(), out);
 }
 
 bool VentriloType::CallMethodByRecord(std::uintptr_t&, _QSTypeMember* record, int argumentCount,
                                       const char* const* arguments) {
   const char* setting = FirstArgument(argumentCount, arguments);
-  if (record == nullptr || record->ID != kSetEventSpam || setting == nullptr) {
+  if (!record || record->ID != kSetEventSpam || !setting)
     return false;
-  }
-  if (EventSink* events = ElementContext::Get().events) {
+  if (EventSink* events = ElementContext::Get().events)
     events->SetEcho(IsSwitchOn(setting));
-  }
   return true;
 }
 

@@ -1,8 +1,8 @@
 // The script host with the real module over stand-in clients: how many events
 // per second reach Lua handlers, and how long a change in a client takes to
 // reach a handler when the host pulses at its usual rate.
-#include "host/HostSession.h"
-#include "host/LuaScriptHost.h"
+#include "host/program/HostSession.h"
+#include "host/lua/LuaScriptHost.h"
 #include "module/Chorister.h"
 #include "platform/sim/SimDesktop.h"
 #include "standin/StandinClient.h"
@@ -121,6 +121,30 @@ void BM_FireEventIntoLuaHandler(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FireEventIntoLuaHandler);
+
+// One expression on a live user element, from Lua, 10,000 times per
+// iteration: a member read, a member read with an argument (the object's call,
+// then the method syntax), a method call, and a search.
+void BM_ScriptUsesElement(benchmark::State& state, const char* expression) {
+  constexpr int kRepeats = 10000;
+  LiveModule live([](Console::Stream, std::string_view) {});
+  standin::StandinClient client(standin::MakeLargeRoster(20, 4));
+  live.Settle();
+  live.Settle();
+  live.Host().RunString("me = Ventrilo.Instances.Me; me:SetMetadata('k', 'v')", "=bench");
+  const std::string loop =
+      "for _ = 1, " + std::to_string(kRepeats) + " do local x = " + expression + " end";
+  for (auto _ : state) {
+    live.Host().RunString(loop, "=bench");
+  }
+  state.SetItemsProcessed(state.iterations() * kRepeats);
+}
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member, "me.Name");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_call, "me('GetMetadata', 'k')");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, member_method_syntax, "me:GetMetadata('k')");
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, method, "me:SetMetadata('k', 'v')");
+// A search over the 25 elements of the tree, each the query's subject once.
+BENCHMARK_CAPTURE(BM_ScriptUsesElement, find, "me.Instance('Find', 'Name == \"User20\"')");
 
 // 1,000 changes of a user's icon, each at a random moment, with the host
 // pulsing 60 times a second as chorister-host does. Reported: the time from

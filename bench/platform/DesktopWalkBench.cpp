@@ -6,7 +6,7 @@
 // up to 1024 bytes. The split benchmarks show where the time goes: the tree
 // messages with their buffer transfers, or the record and string reads.
 #include "platform/sim/SimDesktop.h"
-#include "standin/ClientProbe.h"
+#include "tests/support/ClientProbe.h"
 #include "standin/StandinClient.h"
 
 #include <benchmark/benchmark.h>
@@ -97,3 +97,6 @@ void BM_RecordReads(benchmark::State& state) {
 BENCHMARK(BM_RecordReads)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Defined here so that the test support library's own main is not linked in.
+BENCHMARK_MAIN();

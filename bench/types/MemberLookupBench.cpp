@@ -4,6 +4,7 @@
 // id on every read. A server object's Name crosses three types
 // (ventriloserver -> ventrilochannel -> ventriloelement), a user's two, and
 // the element type's own lookup is the floor.
+#include "elements/InstanceList.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
 #include "hostsdk/QSDeletableType.h"
@@ -85,7 +86,7 @@ class LiveModule {
     Chorister::DestroyModule();
   }
 
-  VentriloElement* Server() const { return VentriloInstance::First()->GetFirstChild(); }
+  VentriloElement* Server() const { return InstanceList::First()->GetFirstChild(); }
   VentriloElement* User() const { return Server()->GetFirstChild()->GetFirstChild(); }
 
  private:

@@ -13,7 +13,7 @@
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
-#include "tests/windows/StandinProcess.h"
+#include "standin/win32/StandinProcess.h"
 
 #include <benchmark/benchmark.h>
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "standin/win32/RecordBook.h"
 
-#include "standin/StandinClient.h"
+#include "standin/RecordLayout.h"
 
 #include <cstring>
 
@@ -8,17 +8,12 @@ namespace standin {
 
 namespace {
 
-constexpr std::size_t kRankIDOffset = 0x7E;
-constexpr std::size_t kNameOffset = 0x88;
-constexpr std::size_t kPronunciationOffset = 0x8C;
-constexpr std::size_t kCommentOffset = 0x90;
-constexpr std::size_t kCommentURLOffset = 0x94;
 constexpr unsigned char kFiller = 0xA5;
 
 unsigned char* At(std::uint32_t record) { return reinterpret_cast<unsigned char*>(std::uintptr_t(record)); }
 
-void Put32(std::uint32_t record, std::size_t offset, std::uint32_t value) {
-  std::memcpy(At(record) + offset, &value, sizeof value);
+void Put32(std::uint32_t record, RecordText field, std::uint32_t value) {
+  std::memcpy(At(record) + static_cast<std::uint32_t>(field), &value, sizeof value);
 }
 
 }  // namespace
@@ -34,10 +29,10 @@ std::uint32_t RecordBook::New(const Entry& entry) {
 
 void RecordBook::Update(std::uint32_t record, const Entry& entry) {
   std::memcpy(At(record) + kRankIDOffset, &entry.rankID, sizeof entry.rankID);
-  Put32(record, kNameOffset, arena_.String(entry.name));
-  Put32(record, kPronunciationOffset, arena_.String(entry.pronunciation));
-  Put32(record, kCommentOffset, arena_.String(entry.comment));
-  Put32(record, kCommentURLOffset, arena_.String(entry.commentURL));
+  Put32(record, RecordText::Name, arena_.String(entry.name));
+  Put32(record, RecordText::Pronunciation, arena_.String(entry.pronunciation));
+  Put32(record, RecordText::Comment, arena_.String(entry.comment));
+  Put32(record, RecordText::CommentURL, arena_.String(entry.commentURL));
 }
 
 }  // namespace standin

@@ -1,8 +1,5 @@
-// The stand-in client's per-item records, as the real client lays them out in
-// its own memory: 156 bytes, the rank id (16 bits) at 0x7E and the 32-bit
-// addresses of the name, pronunciation, comment and comment URL at 0x88, 0x8C,
-// 0x90 and 0x94. Every other byte holds non-zero filler, so a reader that takes
-// a wrong offset reads garbage rather than a plausible zero.
+// The stand-in client's per-item records (standin/RecordLayout.h) in the
+// Win32 stand-in's own memory.
 #pragma once
 
 #include "standin/Roster.h"

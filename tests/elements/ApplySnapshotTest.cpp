@@ -2,6 +2,7 @@
 // change kind or are 0, Me and Selection, Find, the instance list.
 #include <gmock/gmock.h>
 
+#include "elements/InstanceList.h"
 #include "elements/VentriloChannel.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
@@ -179,25 +180,6 @@ TEST_F(SnapshotPass, RepeatedKeyInsideItsOwnSubtree_LeavesTheTreeIntact) {
   EXPECT_TRUE(instance->CheckTree());
 }
 
-TEST_F(SnapshotPass, ChannelWithoutParent_ReportsAndEnds) {
-  Apply();
-  host.ClearRecords();
-  log.clear();
-  const std::uint32_t pass = instance->NextPass();
-  EXPECT_EQ(instance->UpsertChannel(pass, 4, nullptr, sub), nullptr);
-  EXPECT_THAT(log,
-              ElementsAre("LeavingInstance Sub", "LeavingInstance xena", "LeavingParent xena", "LeavingParent Sub"));
-  EXPECT_EQ(Element(4), nullptr);
-  EXPECT_EQ(instance->UpsertChannel(pass, 77, nullptr, sub), nullptr);
-  EXPECT_EQ(instance->UpsertUser(pass, 10, nullptr, sam), nullptr);
-  EXPECT_THAT(host.Console(), ElementsAre("Sub has no parent... :(\n", "Sub has no parent... :(\n"));
-  EXPECT_EQ(Element(77), nullptr);
-  EXPECT_EQ(Element(10), nullptr);
-  EXPECT_TRUE(instance->CheckTree());
-  Apply();
-  EXPECT_NE(Element(40), nullptr);
-}
-
 TEST_F(SnapshotPass, MeAndSelection_FollowTheSnapshotAndNeverNameADestroyedElement) {
   snapshot.localUser = ann;
   snapshot.selected = sub;
@@ -273,24 +255,24 @@ TEST_F(FindTest, QueryThatDoesNotCompile_WalksNothing) {
   EXPECT_EQ(releases, 0);
 }
 
-class InstanceList : public ElementFixture {};
+class InstanceListTest : public ElementFixture {};
 
-TEST_F(InstanceList, Instances_AreListedOldestFirstAndFoundByClient) {
+TEST_F(InstanceListTest, Instances_AreListedOldestFirstAndFoundByClient) {
   FakeClient secondClient;
   auto* second = new VentriloInstance(NextElementID(), nullptr, &secondClient);
-  EXPECT_EQ(VentriloInstance::First(), instance);
+  EXPECT_EQ(InstanceList::First(), instance);
   EXPECT_EQ(instance->GetNextInstance(), second);
   EXPECT_EQ(second->GetPreviousInstance(), instance);
-  EXPECT_EQ(VentriloInstance::ClientMap().at(&secondClient), second);
+  EXPECT_EQ(InstanceList::Find(&secondClient), second);
   EXPECT_EQ(secondClient.References(), 2);
 
   instance->Destroy();
   instance = nullptr;
-  EXPECT_EQ(VentriloInstance::First(), second);
+  EXPECT_EQ(InstanceList::First(), second);
   EXPECT_EQ(second->GetPreviousInstance(), nullptr);
-  EXPECT_EQ(VentriloInstance::ClientMap().count(&client), 0u);
+  EXPECT_EQ(InstanceList::Find(&client), nullptr);
   EXPECT_THAT(log, ElementsAre("InstanceOpened", "InstanceClosed instance"));
   second->Destroy();
-  EXPECT_EQ(VentriloInstance::First(), nullptr);
+  EXPECT_EQ(InstanceList::First(), nullptr);
   EXPECT_EQ(secondClient.References(), 1);
 }

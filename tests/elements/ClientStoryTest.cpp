@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "libventrilo/ClientIcons.h"
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "elements/VentriloUser.h"
 #include "platform/sim/SimDesktop.h"
@@ -124,7 +126,7 @@ class ClientStory : public ModuleFixture {
     Settle();
     Settle();
     events.clear();
-    return VentriloInstance::First();
+    return InstanceList::First();
   }
 
   // The element of `instance`'s tree with that name.
@@ -167,7 +169,7 @@ TEST_F(ClientStory, Appearing_OpensThenBuildsTheTreeParentsFirstAndThenRestsQuie
   EXPECT_THAT(Pulse(), ElementsAre("InstanceOpened Instance:"));
   EXPECT_EQ(Pulse(), kStoryArrival);
   EXPECT_THAT(Pulse(), IsEmpty());
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   EXPECT_EQ(instance->GetMe(), Named(instance, "Ann"));
   EXPECT_EQ(instance->GetTreeView(), client.TreeView());
 }
@@ -250,7 +252,7 @@ TEST_F(ClientStory, AttributeChanges_RaiseOneEventEachWithTheNewValueInPlace) {
                                    "CommentURLChanged User:Samuel"));
   client.SetIcon("Samuel", 3);
   EXPECT_THAT(Pulse(), ElementsAre("IconChanged(2) User:Samuel"));
-  EXPECT_STREQ(sam->GetIconName(), "voiceon.ico");
+  EXPECT_STREQ(IconName(sam->GetIconID()), "voiceon.ico");
 }
 
 TEST_F(ClientStory, Disconnecting_EmptiesTheTreeThenGoesOfflineAndReconnectsWithNewElements) {
@@ -328,7 +330,7 @@ TEST_F(ClientStory, MoveWithRenameThenALeaveThenClosing_RaiseEveryEventInOrder) 
   ASSERT_EQ(opened.size(), 1u);
   ASSERT_EQ(closed.size(), 1u);
   EXPECT_EQ(opened[0].context.Data, closed[0].context.Data);
-  EXPECT_EQ(VentriloInstance::First(), nullptr);
+  EXPECT_EQ(InstanceList::First(), nullptr);
 }
 
 TEST_F(ClientStory, TwoClients_EachGetTheirOwnBlockOfEvents) {

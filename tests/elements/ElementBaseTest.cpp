@@ -5,6 +5,8 @@
 #include <map>
 #include <random>
 
+#include "libventrilo/ClientIcons.h"
+#include "elements/NameCollation.h"
 #include "elements/VentriloServer.h"
 #include "elements/VentriloUser.h"
 #include "tests/elements/ElementFixture.h"
@@ -78,7 +80,7 @@ TEST_F(ChildOrder, LargeChannel_FollowsThePlacementRuleThroughRenamesAndLeaves) 
     return stems[draw(std::size(stems))] + std::to_string(draw(300));
   };
   const auto outOfOrder = [](const std::string& a, const std::string& b) {
-    return VentriloElement::CompareNames(a, b) > 0;
+    return CompareNames(a, b) > 0;
   };
   std::vector<std::pair<std::uint32_t, std::string>> model;  // key and name, in chain order
   std::map<std::uint32_t, FakeUser*> users;
@@ -173,7 +175,7 @@ TEST_F(ChangeDetection, Changes_RaiseInFixedOrderWithTheNewValueAlreadyStored) {
     if (event.name == "Ventrilo.OnFlagsChanged")
       values.push_back(std::to_string(bob->GetFlags()));
     if (event.name == "Ventrilo.OnIconChanged")
-      values.push_back(bob->GetIconName());
+      values.push_back(IconName(bob->GetIconID()));
   };
   EXPECT_THAT(Apply(), ElementsAre("IconChanged(2) bob", "NameChanged Bob", "PronunciationChanged Bob",
                                    "CommentChanged Bob", "CommentURLChanged Bob", "RankIDChanged Bob",
@@ -198,7 +200,7 @@ TEST_F(ChangeDetection, NumericArguments_PrintTheStoredBitsAsSigned) {
   user->values.flags = 0;
   user->values.icon = -1;
   EXPECT_THAT(Apply(), ElementsAre("IconChanged(15) bob", "FlagsChanged(-2147483648) bob"));
-  EXPECT_STREQ(Element(10)->GetIconName(), "none");
+  EXPECT_STREQ(IconName(Element(10)->GetIconID()), "none");
 }
 
 TEST(IconName, FollowsTheClientsImageIndices) {
@@ -209,13 +211,8 @@ TEST(IconName, FollowsTheClientsImageIndices) {
       {10, "voicechan.ico"},   {11, "voiceu2u.ico"}, {12, "voicegroup.ico"},  {13, "voicep2p.ico"},
       {14, "netstatus.ico"},   {15, "unknown"},      {1000, "unknown"},
   };
-  FakeClient client;
-  auto* instance = new VentriloInstance(NextElementID(), nullptr, &client);
-  for (const auto& [icon, name] : table) {
-    instance->SetIconID(icon);
-    EXPECT_STREQ(instance->GetIconName(), name) << icon;
-  }
-  instance->Destroy();
+  for (const auto& [icon, name] : table)
+    EXPECT_STREQ(IconName(icon), name) << icon;
 }
 
 class Metadata : public ElementFixture {};

@@ -10,13 +10,14 @@
 // (and its healing, for faults that end) the cycles are counted until the
 // element tree shows the client as a reader from outside sees it; two more
 // cycles must then raise nothing.
+#include "elements/InstanceList.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "platform/sim/SimDesktop.h"
-#include "standin/ClientProbe.h"
+#include "tests/support/ClientProbe.h"
 #include "standin/StandinClient.h"
 #include "tests/support/ModuleFixture.h"
 
@@ -204,7 +205,7 @@ class FaultMatrix : public ModuleFixture, public testing::WithParamInterface<Fau
 
 std::vector<std::string> FaultMatrix::ElementPicture() {
   std::vector<std::string> picture;
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   if (instance == nullptr)
     return picture;
   for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
@@ -241,7 +242,7 @@ std::vector<std::string> FaultMatrix::ClientPicture() const {
 
 std::map<std::uint32_t, std::uint32_t> FaultMatrix::TagElements() {
   std::map<std::uint32_t, std::uint32_t> ids;
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
     e->SetMetadata("key", std::to_string(e->GetItemKey()));
     ids[e->GetItemKey()] = e->GetID();
@@ -312,7 +313,7 @@ void FaultMatrix::Run(const FaultCase& c) {
   Cycle();
   EXPECT_EQ(host->FiredNames(), std::vector<std::string>{}) << "the tree settles";
 
-  if (VentriloInstance* instance = VentriloInstance::First()) {
+  if (VentriloInstance* instance = InstanceList::First()) {
     for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
       const auto before = idsByKey.find(e->GetItemKey());
       if (before == idsByKey.end())

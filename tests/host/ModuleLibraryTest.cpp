@@ -1,5 +1,5 @@
 // Loading modules: the version check and every way a load can fail.
-#include "host/ModuleLibrary.h"
+#include "host/program/ModuleLibrary.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

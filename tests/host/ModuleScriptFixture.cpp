@@ -8,6 +8,10 @@ void ModuleScriptFixture::SetUp() {
   module = static_cast<Chorister*>(CreateQSModuleInterface(kQSModuleInterfaceVersion));
   ASSERT_NE(nullptr, module);
   ASSERT_TRUE(module->Initialize(&host));
+  host.AddLibraryFolder(SOURCE_DIR "/examples");
+  ASSERT_TRUE(Run("chorister = require('chorister')"));
+  // The module's load line.
+  errors.clear();
 }
 
 void ModuleScriptFixture::TearDown() {

@@ -1,7 +1,8 @@
 // The real module in this process, served by a Lua script host, over the
 // simulated desktop: stand-in clients made by a test are seen by the module's
 // polling thread, and Settle() applies every change made before it, running
-// the script's handlers inside the pulse as chorister-host does.
+// the script's handlers inside the pulse as chorister-host does. The module's
+// Lua library is loaded first, as chorister-host loads it.
 #pragma once
 
 #include "module/Chorister.h"

@@ -3,7 +3,7 @@
 // scripts see: test types (ThingFixture) or the real module (ModuleScriptFixture).
 #pragma once
 
-#include "host/LuaScriptHost.h"
+#include "host/lua/LuaScriptHost.h"
 
 #include <gtest/gtest.h>
 

@@ -67,9 +67,12 @@ TEST_F(ObjectIdentity, ObjectsOfTheSameReferenceAreEqual) {
   EXPECT_EQ("false\tfalse", Print("Things[1] == Things[2], Things == 'alpha'"));
 }
 
-TEST_F(ObjectIdentity, ObjectsPrintAsTheirTypesText) {
-  EXPECT_EQ("beta", Print("Things[2]"));
-  EXPECT_EQ("thing alpha!", Print("'thing ' .. Things .. '!'"));
+TEST_F(ObjectIdentity, ObjectsPrintAsTheirLabels) {
+  EXPECT_EQ("Thing \"beta\" #2", Print("Things[2]"));
+  EXPECT_EQ("thing Things!", Print("'thing ' .. Things .. '!'"));
+  // What describe() gives for the type chain, from the label.
+  ASSERT_TRUE(Run("describe('base', {text = function(obj, label) return label .. ' of ' .. obj.Base end})"));
+  EXPECT_EQ("Thing \"beta\" #2 of base\tThings of base", Print("Things[2], Things"));
 }
 
 TEST_F(ObjectIdentity, ObjectOfARemovedTypeIsAClearError) {
@@ -88,7 +91,7 @@ TEST_F(GlobalObjects, IndexIsResolvedThroughTheBinding) {
 TEST_F(GlobalObjects, NameIsResolvedEachTimeItIsUsed) {
   ASSERT_TRUE(Run("kept = Things"));
   thing.things.erase(1);
-  EXPECT_EQ("nil\t(thing no longer available)", Print("Things, kept"));
+  EXPECT_EQ("nil\tThings (no longer available)", Print("Things, kept"));
 }
 
 TEST_F(GlobalObjects, UnboundNameReadsAsNil) {

@@ -4,7 +4,7 @@
 
 namespace {
 
-enum Member { kName, kCount, kFlag, kNext, kFind, kGetMetadata, kFails };
+enum Member { kID, kType, kName, kCount, kFlag, kNext, kFind, kGetMetadata, kFails };
 enum Method { kPoke, kRefuse, kSetMetadata };
 
 }  // namespace
@@ -15,6 +15,8 @@ ThingType::ThingType(ScriptHost* host, QSTypeDefinition* parent)
       stringType_(host->LookupType("string", 0, 0)),
       uintType_(host->LookupType("uint", 0, 0)),
       boolType_(host->LookupType("bool", 0, 0)) {
+  AddMember(kID, "ID", nullptr);
+  AddMember(kType, "Type", nullptr);
   AddMember(kName, "Name", nullptr);
   AddMember(kCount, "Count", nullptr);
   AddMember(kFlag, "Flag", nullptr);
@@ -36,6 +38,12 @@ bool ThingType::GetMemberByRecord(std::uintptr_t value, _QSTypeMember* record, i
   }
   Thing& thing = found->second;
   switch (record->ID) {
+    case kID:
+      *out = {uintType_, value};
+      return true;
+    case kType:
+      *out = {stringType_, reinterpret_cast<std::uintptr_t>("Thing")};
+      return true;
     case kName:
       *out = {stringType_, reinterpret_cast<std::uintptr_t>(thing.name.c_str())};
       return true;

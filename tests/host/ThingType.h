@@ -1,6 +1,7 @@
 // A script type for the host's tests, shaped like a module's element type: its
 // objects are ids of things it keeps (an id it does not know is a thing that
-// is gone, so every member fails), with members of each built-in result type,
+// is gone, so every member fails), with ID and Type ("Thing") as elements have
+// them, members of each built-in result type,
 // an object member, members that take arguments, a failing member, methods,
 // and "base" as its parent type.
 #pragma once

@@ -19,8 +19,7 @@ class EventRaising : public testing::Test {
   }
 
   RecordingHost host;
-  bool echo = false;
-  EventRegistry registry{echo};
+  EventRegistry registry;
   QSDeletableType<QSTypeDefinition> contextType{"ventrilouser"};
 };
 
@@ -110,7 +109,7 @@ TEST_F(EventRaising, Echo_OffWritesNothing) {
 
 TEST_F(EventRaising, Echo_OnWritesEachEventsLineBeforeFiringIt) {
   registry.SetEcho(true);
-  EXPECT_TRUE(echo) << "the switch is its owner's byte";
+  EXPECT_TRUE(registry.IsEchoOn());
   for (const EchoCase& echo : kEchoCases) {
     host.ClearRecords();
     Raise(echo.event, echo.typeName, 12, "Bob", 3);
@@ -138,8 +137,8 @@ TEST_F(EventRaising, Arguments_OnlyFlagsAndIconCarryThePreviousValue) {
 }
 
 TEST(EventRaisingWithoutHost, RaisesNothing) {
-  bool echo = true;
-  EventRegistry registry(echo);
+  EventRegistry registry;
+  registry.SetEcho(true);
   EXPECT_EQ(registry.GetID(ScriptEvent::Online), -1);
   EXPECT_EQ(registry.Raise(ScriptEvent::Online, EventContext{ObjectRef{nullptr, 1}, "", 1, ""}), 0);
   RecordingHost host;

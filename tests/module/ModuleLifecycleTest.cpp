@@ -54,16 +54,17 @@ TEST_F(ModuleLifecycle, Initialize_KeepsTheHostTypesAndLinksEachTypeToItsParent)
   EXPECT_EQ(ScriptTypes::StringType, host->StringType());
   EXPECT_EQ(ScriptTypes::UIntType, host->UIntType());
   EXPECT_EQ(ScriptTypes::BoolType, host->BoolType());
-  const QSTypeDefinition* created[] = {ScriptTypes::VentriloType, ScriptTypes::ElementType, ScriptTypes::InstanceType,
-                                       ScriptTypes::ChannelType,  ScriptTypes::ServerType,  ScriptTypes::UserType};
+  const ElementContext& context = ElementContext::Get();
+  const QSTypeDefinition* created[] = {ScriptTypes::VentriloType, ScriptTypes::ElementType, context.instanceType,
+                                       context.channelType,       context.serverType,       context.userType};
   for (std::size_t i = 0; i < std::size(created); ++i)
     EXPECT_EQ(created[i], host->installedTypes[i]) << kTypeNames[i];
   EXPECT_EQ(ScriptTypes::VentriloType->GetInheritance(), nullptr);
   EXPECT_EQ(ScriptTypes::ElementType->GetInheritance(), nullptr);
-  EXPECT_EQ(ScriptTypes::InstanceType->GetInheritance(), ScriptTypes::ElementType);
-  EXPECT_EQ(ScriptTypes::ChannelType->GetInheritance(), ScriptTypes::ElementType);
-  EXPECT_EQ(ScriptTypes::ServerType->GetInheritance(), ScriptTypes::ChannelType);
-  EXPECT_EQ(ScriptTypes::UserType->GetInheritance(), ScriptTypes::ElementType);
+  EXPECT_EQ(context.instanceType->GetInheritance(), ScriptTypes::ElementType);
+  EXPECT_EQ(context.channelType->GetInheritance(), ScriptTypes::ElementType);
+  EXPECT_EQ(context.serverType->GetInheritance(), context.channelType);
+  EXPECT_EQ(context.userType->GetInheritance(), ScriptTypes::ElementType);
   EXPECT_EQ(host->globals.count("Ventrilo"), 1u);
 }
 
@@ -82,8 +83,9 @@ TEST_F(ModuleLifecycle, Shutdown_StopsThePollingThreadThenRemovesBindingAndTypes
   EXPECT_TRUE(host->installedTypes.empty());
   EXPECT_TRUE(host->globals.empty());
   EXPECT_EQ(host->declaredEvents.size(), 17u);
-  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType, ScriptTypes::InstanceType,
-                                 ScriptTypes::ChannelType, ScriptTypes::ServerType, ScriptTypes::UserType})
+  const ElementContext& context = ElementContext::Get();
+  for (QSTypeDefinition* type : {ScriptTypes::VentriloType, ScriptTypes::ElementType, context.instanceType,
+                                 context.channelType, context.serverType, context.userType})
     EXPECT_EQ(type, nullptr);
 }
 

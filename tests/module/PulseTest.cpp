@@ -1,3 +1,4 @@
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "platform/sim/SimDesktop.h"
@@ -110,7 +111,7 @@ TEST_F(Pulse, AClientWithoutSnapshotKeepsItsElementUnchanged) {
 
   // Online with a tree, then a capture fails (the client stopped answering):
   // not a disconnect, so nothing changes until a capture succeeds again.
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   const std::vector<std::string> tree = Tree(instance);
   const std::uint32_t passes = instance->GetPassNumber();
   client.Remove("User2");
@@ -137,7 +138,7 @@ TEST_F(Pulse, ShutdownDestroysTheInstancesStillAliveSilently) {
   EXPECT_EQ(host->FiredNames(), kNothing);
   EXPECT_EQ(host->Console(), kNothing);
   EXPECT_EQ(VentriloElement::LiveCount(), 0u);
-  EXPECT_EQ(VentriloInstance::First(), nullptr);
+  EXPECT_EQ(InstanceList::First(), nullptr);
 }
 
 // The pulse holds the module lock while handlers run: a polling cycle that
@@ -167,7 +168,7 @@ TEST_F(Pulse, AHandOverDuringAHandlerWaitsForThePulseToEnd) {
   ASSERT_TRUE(cycle.joinable());
   cycle.join();
   EXPECT_EQ(module->HandOverCount(), before + 1);
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   EXPECT_TRUE(instance->CheckTree());
   EXPECT_NE(instance->GetMe(), nullptr);
   EXPECT_EQ(VentriloElement::LiveCount(), 1 + 1 + 1 + 2u);  // instance, server, channel, two users

@@ -116,6 +116,20 @@ std::vector<std::string> EventAudit::Check(const VentriloInstance& instance, con
     if (!idsBefore.contains(key) || idsBefore.at(key) != id)
       expected[id] = Expected(true, {}, 0, visitsOf(key));
   }
+  return Claim(expected, std::move(problems));
+}
+
+std::vector<std::string> EventAudit::CheckRestart(std::uint32_t closed,
+                                                  const std::map<std::uint32_t, std::uint32_t>& idsBefore,
+                                                  std::uint32_t opened) {
+  std::map<std::uint32_t, Sequence> expected{{closed, {"InstanceClosed"}}, {opened, {"InstanceOpened"}}};
+  for (const auto& [key, id] : idsBefore)
+    expected[id] = {"LeavingInstance", "LeavingParent"};
+  return Claim(expected, {});
+}
+
+std::vector<std::string> EventAudit::Claim(const std::map<std::uint32_t, Sequence>& expected,
+                                           std::vector<std::string> problems) {
   std::map<std::uint32_t, Sequence> raised;
   for (Event& event : events_) {
     if (!expected.contains(event.id))

@@ -14,6 +14,8 @@
 //    joined parent when a meeting moved it; its id is unchanged;
 //  - one that left: exactly one leaving instance, then leaving parent;
 //  - the instance: online or offline when its state changed.
+// CheckRestart() takes a client that exited and started again instead: its old
+// instance closes and every element of it leaves, and a new instance opens.
 // The numeric change events carry the previous value.
 #pragma once
 
@@ -39,6 +41,10 @@ class EventAudit {
   // TreeExpectation::IdsByKey taken before the pass.
   std::vector<std::string> Check(const VentriloInstance& instance, const TreeExpectation& before,
                                  const std::map<std::uint32_t, std::uint32_t>& idsBefore, const TreeExpectation& after);
+  // The differences for a client whose process was replaced in the pass: the
+  // instance element `closed`, whose elements were `idsBefore`, and `opened`.
+  std::vector<std::string> CheckRestart(std::uint32_t closed, const std::map<std::uint32_t, std::uint32_t>& idsBefore,
+                                        std::uint32_t opened);
   // Events that no Check() claimed, and events raised for a dead or detached element.
   std::vector<std::string> Leftovers() const;
   std::size_t EventCount() const { return total_; }
@@ -52,6 +58,10 @@ class EventAudit {
     std::string text;  // "IconChanged(-1)"
     bool claimed = false;
   };
+
+  // Claims the events of each id of `expected` and compares them with it.
+  std::vector<std::string> Claim(const std::map<std::uint32_t, std::vector<std::string>>& expected,
+                                 std::vector<std::string> problems);
 
   RecordingHost& host_;
   std::vector<Event> events_;

@@ -1,5 +1,6 @@
 #include "tests/soak/RaceSoak.h"
 
+#include "elements/InstanceList.h"
 #include "elements/VentriloElement.h"
 #include "elements/VentriloInstance.h"
 #include "hostsdk/QSModuleInterface.h"
@@ -45,7 +46,7 @@ bool RaceSoak::CheckPass() {
 }
 
 bool RaceSoak::Burst() {
-  VentriloInstance* instance = VentriloInstance::First();
+  VentriloInstance* instance = InstanceList::First();
   if (instance == nullptr)
     return Report("no instance element");
   std::map<std::uint32_t, std::uint32_t> ids = TreeExpectation::IdsByKey(*instance);
@@ -56,14 +57,14 @@ bool RaceSoak::Burst() {
   // elsewhere until it is removed and the cycle it was in has ended.
   const long long target = made_ + kBurst;
   bool relinked = false;
-  const DWORD client = model_->Client().ProcessId();
-  sim::SetMessageHook([&, client](const sim::CallRecord& call) {
+  sim::SetMessageHook([&](const sim::CallRecord& call) {
     DWORD owner = 0;
     GetWindowThreadProcessId(call.window, &owner);
-    if (owner != client || made_ >= target || std::uniform_int_distribution(1, kMessagesPerChange)(random_) != 1)
+    if (owner != model_->Client().ProcessId() || made_ >= target ||
+        std::uniform_int_distribution(1, kMessagesPerChange)(random_) != 1)
       return;
     const std::string what = model_->Mutate();
-    relinked = relinked || what == "disconnect" || what == "reconnect";
+    relinked = relinked || what == "disconnect" || what == "reconnect" || what == "restart";
     ++made_;
   });
   while (made_ < target) {
@@ -76,6 +77,10 @@ bool RaceSoak::Burst() {
   if (made_ < target || !Settle(1) || !Settle(3))
     return false;
 
+  // A restarted client has another instance element.
+  instance = InstanceList::First();
+  if (instance == nullptr || instance->GetNextInstance() != nullptr)
+    return Report("not one instance element");
   const TreeExpectation expected = model_->Expect();
   for (const std::string& problem : expected.Compare(*instance))
     return Report("after the quiet period: " + problem);

@@ -309,6 +309,31 @@ std::string RosterModel::Selection() {
   return "select '" + name + "'";
 }
 
+standin::Channel RosterModel::Contents(const std::string& name) const {
+  standin::Channel contents{nodes_.at(name).entry, {}, {}};
+  for (const auto& [child, node] : nodes_) {
+    if (node.kind == Kind::Server || node.parent != name)
+      continue;
+    if (node.kind == Kind::User)
+      contents.users.push_back(node.entry);
+    else
+      contents.channels.push_back(Contents(child));
+  }
+  return contents;
+}
+
+// The new process has new records for every item, so every element of the
+// old instance leaves with it, and the new instance starts afresh, online.
+std::string RosterModel::Restart() {
+  standin::Channel top = Contents("");
+  standin::Roster roster{top.entry, std::move(top.users), std::move(top.channels), localUser_};
+  // Started before the old one exits, so that it has another process id.
+  client_ = std::make_unique<standin::StandinClient>(roster);
+  connected_ = true;
+  ++restarts_;
+  return "restart";
+}
+
 std::string RosterModel::Mutate() {
   std::size_t users = 0;
   std::size_t channels = 0;
@@ -357,6 +382,8 @@ std::string RosterModel::Mutate() {
       case 11:
         if (std::uniform_int_distribution(0, connected_ ? 7 : 1)(random_) == 0)
           done = Link();
+        else if (std::uniform_int_distribution(0, 15)(random_) == 0)
+          done = Restart();
         break;
       case 12:
         done = OwnUser();

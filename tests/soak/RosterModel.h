@@ -5,8 +5,9 @@
 // leave, move, change flags, rank, comment, pronunciation, URL, suffix and
 // icon; channels are added (with users and a sub-channel), removed, moved and
 // renamed; the server is renamed; the client disconnects and reconnects,
-// changes its own user and its selection. From the model, Expect() gives what
-// the module's element tree must show for the client.
+// changes its own user and its selection; now and then the client exits and
+// a new client process starts with the same roster. From the model, Expect()
+// gives what the module's element tree must show for the client.
 //
 // Renames are of two kinds: another spelling of the name (its case, a
 // trailing "-"), and a new name that may move it past its siblings. Some new
@@ -34,6 +35,8 @@ class RosterModel {
   std::string Mutate();
   // What the module's tree must show for the client now; called once a pass.
   TreeExpectation Expect();
+  // How many times the client has exited and started again.
+  int Restarts() const { return restarts_; }
 
  private:
   using Kind = TreeExpectation::Kind;
@@ -66,11 +69,15 @@ class RosterModel {
   std::string Link();
   std::string OwnUser();
   std::string Selection();
+  std::string Restart();
+  // The roster below the container `name` ("" for the server).
+  standin::Channel Contents(const std::string& name) const;
 
   std::mt19937_64& random_;
   std::string tag_;
   int counter_ = 0;
   bool connected_ = true;
+  int restarts_ = 0;
   std::string localUser_;
   std::map<std::string, Node> nodes_;
   std::unique_ptr<standin::StandinClient> client_;

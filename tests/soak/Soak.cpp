@@ -4,8 +4,10 @@
 // each client, that the element tree equals the client's roster (every
 // attribute, parents, Me, Selection) and that the pass raised exactly the
 // events it had to (EventAudit: ids kept for unchanged items, every leave once,
-// no event naming a destroyed element). Every 1,000 changes it runs ten idle
-// cycles: they must raise nothing and leave the heap where it was.
+// no event naming a destroyed element). A client that exited and started again
+// must have a new instance element. Now and then a handler throws, as a host
+// may let a script's failure out of FireEvent. Every 1,000 changes it runs ten
+// idle cycles: they must raise nothing and leave the heap where it was.
 //
 //     soak [--mutations N] [--seed S] [--plant-wrong-expectation]
 //     soak --race [--mutations N] [--seed S]
@@ -15,6 +17,7 @@
 // --plant-wrong-expectation expects a wrong comment for one user after 100
 // changes, to show that a wrong tree is caught: the soak must then fail,
 // naming "(planted)". Exits 0 when every check held.
+#include "elements/InstanceList.h"
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentrilo.h"
 #include "libventrilo/IVentriloLocator.h"
@@ -29,6 +32,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -73,6 +77,7 @@ class Soak {
     std::unique_ptr<RosterModel> model;
     VentriloInstance* instance = nullptr;
     TreeExpectation expected;
+    int restarts = 0;
   };
 
   // Two polls: a capture that removes elements is handed over once the next
@@ -97,12 +102,13 @@ class Soak {
   Client clients_[2];
   long long mutations_ = 0;
   long long passes_ = 0;
+  long long throws_ = 0;
   bool planted_ = false;
 };
 
 VentriloInstance* Soak::InstanceOf(const Client& client) const {
-  for (const auto& [ventrilo, instance] : VentriloInstance::ClientMap()) {
-    if (ventrilo->GetProcessID() == client.model->Client().ProcessId())
+  for (VentriloInstance* instance = InstanceList::First(); instance; instance = instance->GetNextInstance()) {
+    if (instance->GetClient()->GetProcessID() == client.model->Client().ProcessId())
       return instance;
   }
   return nullptr;
@@ -119,15 +125,31 @@ bool Soak::Report(const std::string& what, const std::vector<std::string>& probl
 
 bool Soak::Pass(const std::string& what) {
   std::map<std::uint32_t, std::uint32_t> idsBefore[2];
-  for (int c = 0; c < 2; ++c)
+  std::uint32_t instanceIDs[2];
+  for (int c = 0; c < 2; ++c) {
     idsBefore[c] = TreeExpectation::IdsByKey(*clients_[c].instance);
+    instanceIDs[c] = clients_[c].instance->GetID();
+  }
   audit_.Begin();
   Cycle();
   ++passes_;
   std::vector<std::string> problems;
   for (int c = 0; c < 2; ++c) {
     Client& client = clients_[c];
-    if (InstanceOf(client) != client.instance)
+    VentriloInstance* instance = InstanceOf(client);
+    if (client.model->Restarts() != client.restarts) {
+      // The new instance gets its first snapshot in the next pass.
+      client.restarts = client.model->Restarts();
+      // The new element may take the old one's memory: it is told by its id.
+      if (!instance || instance->GetID() == instanceIDs[c])
+        return Report(what, {"no new instance element for the restarted client"});
+      for (std::string& problem : audit_.CheckRestart(instanceIDs[c], idsBefore[c], instance->GetID()))
+        problems.push_back(std::move(problem));
+      client.instance = instance;
+      client.expected = TreeExpectation{};
+      continue;
+    }
+    if (instance != client.instance)
       return Report(what, {"the instance element was replaced"});
     TreeExpectation expected = client.model->Expect();
     if (settings_.plant && mutations_ >= kPlantAfter && !planted_) {
@@ -188,6 +210,12 @@ int Soak::Run() {
       return 2;
     }
   }
+  audit_.next = [this](const RecordingHost::FiredEvent&) {
+    if (std::uniform_int_distribution(0, 49)(random_) != 0)
+      return;
+    ++throws_;
+    throw std::runtime_error("a script failed");
+  };
   const auto start = std::chrono::steady_clock::now();
   bool held = true;
   while (held && mutations_ < settings_.mutations) {
@@ -201,8 +229,10 @@ int Soak::Run() {
     held = Pass(what) && (mutations_ / kIdleEvery == idleBefore || Idle());
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("soak: %lld changes in %lld passes over 2 clients, %zu events, %.1f s (%.0f changes/s)%s\n", mutations_,
-              passes_, audit_.EventCount(), seconds, mutations_ / seconds, held ? "" : ": FAILED");
+  std::printf("soak: %lld changes in %lld passes over 2 clients (%d restarts), %zu events (%lld thrown at), %.1f s "
+              "(%.0f changes/s)%s\n",
+              mutations_, passes_, clients_[0].restarts + clients_[1].restarts, audit_.EventCount(), throws_, seconds,
+              mutations_ / seconds, held ? "" : ": FAILED");
   locator_->Release();
   module_->Shutdown();
   Chorister::DestroyModule();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/sim/SimDesktop.h"
-#include "standin/ClientProbe.h"
+#include "tests/support/ClientProbe.h"
 #include "standin/StandinClient.h"
 
 #include <gtest/gtest.h>

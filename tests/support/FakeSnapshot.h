@@ -18,6 +18,8 @@
 #include "libventrilo/ISnapshot.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/IVentrilo.h"
+#include "libventrilo/SnapshotItems.h"
+#include "libventrilo/TreeItemInfo.h"
 
 // What an item answers. The icon defaults to the kind's usual one (server 0,
 // channel 1, user 2) and the handle to the key, so a test names both at once.
@@ -53,8 +55,25 @@ class FakeItem : public Interface {
   const char* GetRank() override { return values.rank.c_str(); }
   std::uint32_t GetFlags() override { return values.flags; }
   std::uint32_t GetRankID() override { return values.rankID; }
+  // Read afresh from `values`, which a test may have changed since.
+  const TreeItemInfo& GetInfo() override {
+    info_.displayText = values.displayText;
+    info_.iconID = *values.icon;
+    info_.name = values.name;
+    info_.pronunciation = values.pronunciation;
+    info_.comment = values.comment;
+    info_.commentURL = values.commentURL;
+    info_.rankID = static_cast<std::uint16_t>(values.rankID);
+    info_.rank = values.rank;
+    info_.flags = values.flags;
+    info_.recordAddress = values.key;
+    return info_;
+  }
 
   ItemValues values;
+
+ private:
+  TreeItemInfo info_;
 };
 
 class FakeUser final : public FakeItem<IUser> {
@@ -157,6 +176,11 @@ class FakeSnapshot final : public ISnapshot {
   int GetTableC(SnapshotTable** out) override { return *out = &table_, 0; }
   bool GetLocalUser(IUser** out) override { return localUser ? (*out = localUser, true) : false; }
   bool GetServer(IServer** out) override { return server ? (*out = server, true) : false; }
+  // Laid out afresh at every call, as a test may have changed the tree since.
+  const SnapshotItems& GetItems() override {
+    items_.Build(server);
+    return items_;
+  }
 
   FakeServer* server = nullptr;
   ITreeItem* selected = nullptr;
@@ -176,6 +200,7 @@ class FakeSnapshot final : public ISnapshot {
   std::deque<FakeChannel> channels_;
   std::deque<FakeUser> users_;
   SnapshotTable table_;
+  SnapshotItems items_;
 };
 
 // A client the instance element can hold a reference on; nothing else is asked of it.

@@ -1,5 +1,5 @@
 // The element model wired to a host without a module object: an event
-// registry over `host` (null: events go nowhere) with its own echo switch,
+// registry over `host` (null: events go nowhere), with its echo switch off,
 // installed as the element model's context for the helper's life.
 #pragma once
 
@@ -18,6 +18,5 @@ class HostedElements {
   HostedElements(const HostedElements&) = delete;
   HostedElements& operator=(const HostedElements&) = delete;
 
-  bool echo = false;
-  EventRegistry events{echo};
+  EventRegistry events;
 };
