@@ -68,9 +68,11 @@ std::string ClientRegion::Bytes(std::uint32_t address, std::uint32_t size) const
 std::optional<std::string> ClientRegion::ExpectedString(std::uint32_t address) const {
   if (address == 0 || address == kEmptyStringAddress)
     return std::string();
-  // Windows copies nothing from a range that runs into an unreadable page, so
-  // the reader falls back to the rest of the string's page; the last byte of
-  // a read always becomes the terminator.
+  // The reader reads the rest of the string's page (at most 1024 bytes) and
+  // the next page only when no terminator came; Windows copies nothing from a
+  // range that runs into an unreadable page. Either way the text is the 1024
+  // bytes when they are readable, else the rest of the page, and the last
+  // byte of a read always becomes the terminator.
   const std::uint32_t restOfPage = static_cast<std::uint32_t>(kPageSize - address % kPageSize);
   for (std::uint32_t size : {1024u, restOfPage}) {
     if (size <= 1024 && Readable(address, size)) {

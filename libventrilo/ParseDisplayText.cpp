@@ -65,7 +65,13 @@ void ParseDisplayText(TreeItemInfo* info) {
   const std::string_view name(info->name);
 
   // The letters' closing quote, when the text starts with letters that close.
-  const std::size_t closing = !name.empty() && text.starts_with('"') ? text.find('"', 1) : std::string_view::npos;
+  // The client follows it with a space or with the name; a quote followed by
+  // anything else belongs to a name that starts with a quote and stands at
+  // the start of the text.
+  std::size_t closing = !name.empty() && text.starts_with('"') ? text.find('"', 1) : std::string_view::npos;
+  if (closing != std::string_view::npos && closing + 1 < text.size() && text[closing + 1] != ' ' &&
+      !text.substr(closing + 1).starts_with(name))
+    closing = std::string_view::npos;
   std::size_t nameAt = std::string_view::npos;
   if (closing != std::string_view::npos)
     nameAt = FindName(text, name, closing + 1);

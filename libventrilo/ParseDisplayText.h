@@ -8,7 +8,10 @@ struct TreeItemInfo;
 // with empty parts left out. When the text starts with the letters and their
 // closing quote, the name is looked for after that quote, so a name that also
 // stands among the letters ("A" named A) is not taken from there; the rank is
-// what stands between the letters and the name. Of the places the name
+// what stands between the letters and the name. A quote counts as the
+// letters' closing one only when a space, the name or the end of the text
+// follows it, so a name that starts with a quote and starts the text (" named
+// ", shown as " "A") is not split into letters and a rank. Of the places the name
 // occurs, the first one the client could have drawn it at (after a space, the
 // closing quote or the start, and before a space or the end) wins, so a rank
 // that contains the name (Officer for Off) is not cut short; a text with no

@@ -20,20 +20,23 @@ void ReadRemoteString(HANDLE process, std::uint32_t address, std::string* target
   }
   char buffer[kLargestRead];
   buffer[0] = 0;
+  // The first read stays inside the string's own page: one that strays onto
+  // the next page for a string that ended before it could strip a guard page
+  // (a thread's stack guard, which a failed read clears). The next page is
+  // read only when no terminator came in the first one; when that read fails
+  // for any reason, the string is taken as far as the first read went.
+  SIZE_T size = static_cast<SIZE_T>(kPageSize - address % kPageSize);
+  if (size > kLargestRead)
+    size = kLargestRead;
   SIZE_T count = 0;
-  SIZE_T size = kLargestRead;
-  // ReadProcessMemory copies nothing when the range runs into an unreadable
-  // page (ERROR_PARTIAL_COPY). As the read is shorter than a page, the only
-  // page it can have run into is the one after the string's own: the rest of
-  // that page is read instead, so a string that ends anywhere before the
-  // unreadable page comes through whole.
-  if (!Read(process, address, buffer, size, &count) && GetLastError() == ERROR_PARTIAL_COPY) {
-    size = static_cast<SIZE_T>(kPageSize - address % kPageSize);
-    if (size >= kLargestRead || !Read(process, address, buffer, size, &count))
-      return;
-  }
-  if (count == 0)
+  if (!Read(process, address, buffer, size, &count) || count == 0)
     return;
+  if (count == size && size < kLargestRead && std::memchr(buffer, 0, size) == nullptr) {
+    SIZE_T more = 0;
+    if (Read(process, address + static_cast<std::uint32_t>(size), buffer + size, kLargestRead - size, &more) &&
+        more == kLargestRead - size)
+      size = count = kLargestRead;
+  }
   // The last byte read becomes the terminator, which also cuts a string that
   // runs on past the read. The count is clamped so that no report can make
   // this write outside the buffer.

@@ -3,7 +3,6 @@
 #include "libventrilo/ParseDisplayText.h"
 #include "libventrilo/ReadRemoteString.h"
 #include "libventrilo/TreeItemInfo.h"
-#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentRemoteMemory.h"
 #include "libventrilo/VentSendMessage.h"
 
@@ -32,12 +31,15 @@ T FieldAt(const unsigned char* record, std::size_t offset) {
 
 // Places `request` in the item buffer and sends TVM_GETITEMA for it. A
 // request that went unanswered stays queued in the client, which answers it
-// into the buffers whenever it wakes: they are abandoned, never reused.
+// into the buffers whenever it wakes: they are abandoned. One that is
+// answered comes after every queued one, so abandoned buffers are free again.
 bool RequestItem(HWND tree, VentRemoteMemory* memory, const TVITEMA& request, LRESULT* answer) {
   VentRemoteBuffer* itemBuffer = memory->GetItemBuffer();
   itemBuffer->Write(&request, sizeof request);
-  if (VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer))
+  if (VentSendMessage(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(itemBuffer->GetAddress()), answer)) {
+    memory->Drained();
     return true;
+  }
   memory->Abandon();
   return false;
 }
@@ -80,13 +82,14 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
     return false;
   }
   if (answer == 0) {
-    VentFailureBox::Show("Treeview_GetItem failed", "error");
     if (itemGone != nullptr)
       *itemGone = true;
     return false;
   }
   itemBuffer->Read(&request, sizeof request);
-  const int image = request.iImage;
+  // The image counts even when the record cannot be read: a client shows its
+  // connection state by the root's image alone.
+  info->iconID = request.iImage;
   const std::uint32_t recordAddress = static_cast<std::uint32_t>(static_cast<LPARAM>(request.lParam));
 
   const HANDLE process = memory->GetProcess();
@@ -101,7 +104,6 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kPronunciationOffset), &info->pronunciation);
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentOffset), &info->comment);
   ReadRemoteString(process, FieldAt<std::uint32_t>(record, kCommentURLOffset), &info->commentURL);
-  info->iconID = image;
   info->rankID = FieldAt<std::uint16_t>(record, kRankIDOffset);
   info->recordAddress = recordAddress;
   ParseDisplayText(info);

@@ -12,13 +12,14 @@ struct TreeItemInfo;
 // own process, so they go through the buffers of `memory`.
 //
 // Returns true when the image, the item data and the client's record were all
-// read; on false `info` holds what was read before the failure, and the icon id
-// stays -1 whenever the image was not obtained. An item the tree view no longer
-// knows is reported in a "Treeview_GetItem failed" box (VentFailureBox: it
-// does not hold up the caller) and, when `itemGone` is given, by setting
-// `*itemGone`. When the tree view did not answer at all (see VentSendMessage),
+// read; on false `info` holds what was read before the failure: the icon id is
+// set whenever the image was obtained (an item whose record could not be read
+// has it too) and stays -1 otherwise. An item for which the tree view answers
+// FALSE (it no longer knows the item, or cannot give it) sets `*itemGone`
+// when given; telling the two apart is the caller's job. When the tree view did not answer at all (see VentSendMessage),
 // `*answered` becomes false and the result is false; otherwise `*answered` is
 // left as it was. An unanswered request may still be answered later, into the
-// buffers it named, so `memory` then abandons them (VentRemoteMemory::Abandon).
+// buffers it named, so `memory` then abandons them (VentRemoteMemory::Abandon);
+// an answered one frees the abandoned ones (VentRemoteMemory::Drained).
 bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemInfo* info, bool* answered,
                   bool* itemGone = nullptr);

@@ -2,10 +2,13 @@
 
 #include "libventrilo/ClientIcons.h"
 #include "libventrilo/ReadTreeItem.h"
+#include "libventrilo/VentFailureBox.h"
 #include "libventrilo/VentSendMessage.h"
 #include "libventrilo/VentRemoteMemory.h"
 
+#include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -21,7 +24,8 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 
 }  // namespace
 
-Snapshot::Snapshot(VentRemoteMemory* memory) : timestamp_(GetTickCount()), memory_(memory) {}
+Snapshot::Snapshot(VentRemoteMemory* memory, std::vector<HTREEITEM> unansweredBefore)
+    : timestamp_(GetTickCount()), memory_(memory), unansweredBefore_(std::move(unansweredBefore)) {}
 
 DWORD Snapshot::GetTimestamp() { return timestamp_; }
 
@@ -86,8 +90,10 @@ bool Snapshot::CaptureWindow(HWND window) {
     // A control the client destroyed meanwhile reads as empty text (and, its
     // class gone with it, is passed over); one that is there and does not
     // answer means the client stopped answering.
-    if (IsWindow(window))
+    if (IsWindow(window)) {
+      stopped_ = true;
       return false;
+    }
     controlVanished_ = true;
     text[0] = 0;
   }
@@ -114,6 +120,8 @@ bool Snapshot::CaptureWindow(HWND window) {
   return true;
 }
 
+bool Snapshot::ShowsDisconnected() const { return server_ != nullptr && server_->GetIconID() == kDisconnectedIcon; }
+
 void Snapshot::CompleteCapture() { items_.Build(server_.get()); }
 
 // Reads the tree view's items into a fresh server. The client shows one tree
@@ -131,11 +139,16 @@ bool Snapshot::ReadTree(HWND tree) {
     return true;
 
   // A server whose record cannot be read would have no item key and become a
-  // new element on every cycle: no snapshot until it can be read.
+  // new element on every cycle: no snapshot until it can be read, unless its
+  // image shows the client disconnected, which needs no record.
   TreeItemInfo info;
   bool whole = true;
-  if (!ReadItem(root, &info, &whole) || !whole)
+  if (!ReadItem(root, &info, &whole))
     return false;
+  if (!whole && info.iconID != kDisconnectedIcon) {
+    torn_ = true;
+    return false;
+  }
   // The root is the server whatever its icon: a client shows its connection
   // state there. The server's channels and users follow it at the top level;
   // the root's own children are not read.
@@ -149,8 +162,13 @@ bool Snapshot::ReadTree(HWND tree) {
 // `parent`. Items with other icons are skipped with everything below them.
 bool Snapshot::VisitItem(HTREEITEM item, Channel* parent) {
   TreeItemInfo info;
-  if (!ReadItem(item, &info, nullptr))
+  bool whole = true;
+  if (!ReadItem(item, &info, &whole))
     return false;
+  // An item whose record cannot be read is skipped with its subtree, as it
+  // will be on every cycle while the record stays so.
+  if (!whole)
+    return true;
 
   switch (KindOfIcon(info.iconID)) {
     case ItemKind::Skipped:
@@ -186,25 +204,40 @@ bool Snapshot::VisitItems(UINT relation, HTREEITEM from, Channel* parent) {
   return true;
 }
 
-// Reads one item; `*whole` (when given) tells whether its record was read. An
-// item whose record is unreadable keeps icon -1, so a visit skips it with its
-// subtree, as it will on every cycle while the record stays so. False when the tree view did
-// not answer, or no longer knows an item the walk has just been given: the
-// client deleted it meanwhile, and the walk would take the gap it leaves for
-// the end of its list, dropping every later sibling for one cycle.
+// Reads one item; `*whole` tells whether its record was read. False when the
+// tree view did not answer, or answered FALSE for an item the walk has just
+// been given. That is the client deleting the item meanwhile, routinely (the
+// walk would take the gap it leaves for the end of its list): the walk is torn
+// and is repeated. Only when the walk before this one could not read the
+// same handle either does the tree view fail to answer an item it still
+// shows: that is reported in a "Treeview_GetItem failed" box (VentFailureBox:
+// it does not hold up the caller) and the capture ends.
 bool Snapshot::ReadItem(HTREEITEM item, TreeItemInfo* info, bool* whole) {
   bool answered = true;
   bool gone = false;
-  const bool read = ReadTreeItem(treeView_, item, memory_, info, &answered, &gone);
-  if (whole != nullptr)
-    *whole = read;
-  return answered && !gone;
+  *whole = ReadTreeItem(treeView_, item, memory_, info, &answered, &gone);
+  if (!answered) {
+    stopped_ = true;
+    return false;
+  }
+  if (!gone)
+    return true;
+  unanswered_.push_back(item);
+  if (std::find(unansweredBefore_.begin(), unansweredBefore_.end(), item) != unansweredBefore_.end()) {
+    VentFailureBox::Show("Treeview_GetItem failed", "error");
+    stopped_ = true;
+  } else {
+    torn_ = true;
+  }
+  return false;
 }
 
 bool Snapshot::NextItem(UINT relation, HTREEITEM from, HTREEITEM* out) {
   LRESULT answer = 0;
-  if (!VentSendMessage(treeView_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from), &answer))
+  if (!VentSendMessage(treeView_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from), &answer)) {
+    stopped_ = true;
     return false;
+  }
   *out = reinterpret_cast<HTREEITEM>(answer);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class VentRemoteMemory;
 
@@ -19,7 +20,9 @@ class Snapshot final : public ISnapshot {
   // Takes the capture time now. `memory`, the client instance's memory in the
   // client process, is lent for the capture only; the snapshot holds no
   // reference on its instance.
-  explicit Snapshot(VentRemoteMemory* memory);
+  // `unansweredBefore` are the items the walk before this one, in the same
+  // capture, could not read (empty for the first walk).
+  Snapshot(VentRemoteMemory* memory, std::vector<HTREEITEM> unansweredBefore);
 
   DWORD GetTimestamp() override;
   bool GetSelectedItem(ITreeItem** out) override;
@@ -37,14 +40,20 @@ class Snapshot final : public ISnapshot {
   const SnapshotItems& GetItems() override { return items_; }
 
   // The capture step for one child window of the client's main window.
-  // Returns false when the snapshot cannot show the client as it was (the
-  // client stopped answering, or its tree changed under the walk in a way the
-  // walk would misread); it must then be dropped.
+  // Returns false when the walk ends here: the client stopped answering
+  // (Stopped()), or its tree changed under the walk in a way the walk would
+  // misread (Torn()); the snapshot must then be dropped.
   bool CaptureWindow(HWND window);
-  // Whether what was captured may be kept: false when a control vanished
-  // before its text was read and no tree view was found, as the vanished
-  // control may have been the tree view.
-  bool IsComplete() const { return treeView_ != nullptr || !controlVanished_; }
+  bool Stopped() const { return stopped_; }
+  // Whether the walk does not hold together: an item it was given vanished
+  // before it was read, the root's record could not be read, or a control
+  // vanished before its text was read and no tree view was found (the
+  // vanished control may have been the tree view). Walking again may help.
+  bool Torn() const { return torn_ || (treeView_ == nullptr && controlVanished_); }
+  // The items this walk was given and could not read.
+  const std::vector<HTREEITEM>& Unanswered() const { return unanswered_; }
+  // Whether the root shows the client disconnected, by its image.
+  bool ShowsDisconnected() const;
   // Lays the items out flat for GetItems(); called once, after the last window.
   void CompleteCapture();
 
@@ -60,6 +69,8 @@ class Snapshot final : public ISnapshot {
   DWORD timestamp_;
   int comboBoxCount_ = 0;
   bool controlVanished_ = false;
+  bool stopped_ = false;
+  bool torn_ = false;
   std::string userName_;
   User* localUser_ = nullptr;
   HTREEITEM selectedHandle_ = nullptr;
@@ -75,6 +86,8 @@ class Snapshot final : public ISnapshot {
   SnapshotTable tableB_;
   SnapshotTable tableC_;
   VentRemoteMemory* memory_;
+  std::vector<HTREEITEM> unansweredBefore_;
+  std::vector<HTREEITEM> unanswered_;
   std::unique_ptr<Server> server_;
   SnapshotItems items_;
 };

@@ -1,36 +1,57 @@
 #include "libventrilo/VentRemoteMemory.h"
 
-#include <new>
+#include <cstdint>
 
 VentRemoteMemory::VentRemoteMemory(HANDLE process) : process_(process) {}
 
 VentRemoteMemory::~VentRemoteMemory() { Free(); }
 
-namespace {
-
-bool Commit(std::unique_ptr<VentRemoteBuffer>& buffer, HANDLE process) {
-  if (buffer == nullptr || buffer->GetAddress() == nullptr)
-    buffer.reset(new (std::nothrow) VentRemoteBuffer(process));
-  return buffer != nullptr && buffer->GetAddress() != nullptr;
+bool VentRemoteMemory::Commit(VentRemoteBuffer& buffer, DWORD offset) {
+  if (buffer.GetAddress() == nullptr) {
+    LPVOID address = static_cast<std::uint8_t*>(region_) + offset;
+    buffer = VentRemoteBuffer(process_, VirtualAllocEx(process_, address, VentRemoteBuffer::kSize, MEM_COMMIT,
+                                                       PAGE_READWRITE));
+  }
+  return buffer.GetAddress() != nullptr;
 }
 
-}  // namespace
-
 bool VentRemoteMemory::Allocate() {
-  const bool item = Commit(itemBuffer_, process_);
-  const bool text = Commit(textBuffer_, process_);
+  if (region_ == nullptr) {
+    region_ = VirtualAllocEx(process_, nullptr, kRegionSize, MEM_RESERVE, PAGE_READWRITE);
+    if (region_ == nullptr)
+      return false;
+  }
+  for (int pair = 0; current_ < 0 && pair < kPairs; ++pair) {
+    if (!pairs_[pair].abandoned)
+      current_ = pair;
+  }
+  if (current_ < 0)
+    return false;
+  const DWORD offset = static_cast<DWORD>(current_) * 2 * VentRemoteBuffer::kSize;
+  const bool item = Commit(pairs_[current_].item, offset);
+  const bool text = Commit(pairs_[current_].text, offset + VentRemoteBuffer::kSize);
   return item && text;
 }
 
 void VentRemoteMemory::Abandon() {
-  for (VentRemoteBuffer* buffer : {itemBuffer_.get(), textBuffer_.get()}) {
-    if (buffer != nullptr)
-      buffer->Abandon();
-  }
-  Free();
+  if (current_ < 0)
+    return;
+  pairs_[current_].abandoned = true;
+  ++abandoned_;
+  current_ = -1;
+}
+
+void VentRemoteMemory::FreeAbandoned() {
+  for (Pair& pair : pairs_)
+    pair.abandoned = false;
+  abandoned_ = 0;
 }
 
 void VentRemoteMemory::Free() {
-  itemBuffer_.reset();
-  textBuffer_.reset();
+  if (region_ != nullptr && abandoned_ == 0)
+    VirtualFreeEx(process_, region_, 0, MEM_RELEASE);
+  region_ = nullptr;
+  pairs_ = {};
+  current_ = -1;
+  abandoned_ = 0;
 }

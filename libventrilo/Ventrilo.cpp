@@ -4,14 +4,15 @@
 #include "libventrilo/IServer.h"
 #include "libventrilo/IUser.h"
 #include "libventrilo/Snapshot.h"
+#include "libventrilo/VentSendMessage.h"
 
 #include <algorithm>
 #include <iterator>
 
 namespace {
 
-// Walks of one capture at most, the first included, when items go missing.
-constexpr int kConfirmingWalks = 3;
+// Walks of one capture at most, the first included.
+constexpr int kWalks = 3;
 
 struct Capture {
   Snapshot* snapshot;
@@ -50,15 +51,15 @@ class KeyCollector final : public IChannelEnumerator, public IUserEnumerator {
   std::vector<std::uint32_t>* keys_;
 };
 
-// The snapshot's item keys, ascending and each once.
-std::vector<std::uint32_t> KeysOf(ISnapshot* snapshot) {
-  std::vector<std::uint32_t> keys;
+// The snapshot's item keys, ascending; false when a key was met twice (the
+// walk met a moving item before and after its move).
+bool KeysOf(ISnapshot* snapshot, std::vector<std::uint32_t>* keys) {
+  keys->clear();
   IServer* server = nullptr;
   if (snapshot->GetServer(&server))
-    KeyCollector(&keys).Visit(server);
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-  return keys;
+    KeyCollector(keys).Visit(server);
+  std::sort(keys->begin(), keys->end());
+  return std::adjacent_find(keys->begin(), keys->end()) == keys->end();
 }
 
 // The keys of `before` that `after` lacks; both ascending.
@@ -85,51 +86,83 @@ DWORD Ventrilo::GetProcessID() { return processId_; }
 bool Ventrilo::IsProcessOpen() { return process_ != nullptr && GetProcessId(process_) != 0; }
 
 bool Ventrilo::TakeSnapshot(ISnapshot** out) {
-  if (!OpenClientProcess() || !memory_->Allocate())
+  if (!OpenClientProcess())
     return false;
-  Snapshot* snapshot = CaptureOnce();
+  // Every pair abandoned: the client is read again once it answers a message
+  // that needs no buffer, as it then has handled every queued request.
+  LRESULT answer = 0;
+  if (memory_->IsExhausted() && VentSendMessage(window_, WM_NULL, 0, 0, &answer))
+    memory_->Drained();
+  if (!memory_->Allocate())
+    return false;
+  // A walk that does not hold together is not handed over: the client moved
+  // or deleted items under it (a move deletes the item and inserts a new one
+  // with the same record, possibly where the walk has already been, and a
+  // deleted item's handle may already mean another item under another
+  // parent). Such a walk met a key twice, could not read an item it was
+  // given, or misses keys that the last snapshot showed and the walk before
+  // it did not miss too, so that only keys missing from two walks in a row
+  // count as gone. It is repeated at once; a move normally completes between
+  // two of our messages, so the next walk sees it whole.
+  std::vector<HTREEITEM> unanswered;
+  std::vector<std::uint32_t> keys;
+  std::vector<std::uint32_t> missing;
+  bool missedBefore = false;
+  std::vector<std::uint32_t> missingBefore;
+  Snapshot* snapshot = nullptr;
+  for (int walk = 0; walk < kWalks && snapshot == nullptr; ++walk) {
+    Snapshot* walked = new Snapshot(memory_.get(), unanswered);
+    walked->AddRef();
+    Capture capture = {walked, true};
+    EnumChildWindows(window_, CaptureChildWindow, reinterpret_cast<LPARAM>(&capture));
+    if (walked->Stopped() || (!capture.answered && !walked->Torn())) {
+      walked->Release();
+      return false;
+    }
+    if (walked->Torn()) {
+      unanswered = walked->Unanswered();
+      walked->Release();
+      continue;
+    }
+    unanswered.clear();
+    const bool once = KeysOf(walked, &keys);
+    missing = Missing(shownKeys_, keys);
+    const bool confirmed =
+        missing.empty() || (missedBefore && std::includes(missingBefore.begin(), missingBefore.end(), missing.begin(),
+                                                          missing.end()));
+    if (once && confirmed) {
+      snapshot = walked;
+    } else {
+      walked->Release();
+      missedBefore = true;
+      missingBefore = std::move(missing);
+    }
+  }
   if (snapshot == nullptr)
     return false;
-  std::vector<std::uint32_t> keys = KeysOf(snapshot);
-  std::vector<std::uint32_t> missing = Missing(shownKeys_, keys);
-  // Items that the last snapshot showed are missing. They may have left, or
-  // the client moved or deleted items under the walk (a moved item is
-  // deleted and inserted again, possibly where the walk has already been,
-  // and a deleted item ends its list early): the walk is repeated until one
-  // misses nothing that the walk before it did not miss too, so that only
-  // items missing from two walks in a row count as gone. When no walk
-  // confirms the one before, this cycle has no snapshot.
-  bool confirmed = missing.empty();
-  for (int walk = 1; !confirmed && walk < kConfirmingWalks; ++walk) {
-    snapshot->Release();
-    snapshot = CaptureOnce();
-    if (snapshot == nullptr)
+  // A capture that lacks what the last snapshot showed (a control, the root,
+  // part of the tree) may have caught the client tearing itself down
+  // (DestroyWindow destroys the children before the parent) or clearing its
+  // tree to refill it, and the walks of one capture, milliseconds apart, do
+  // not tell. It is held back and handed over only when the next cycle's
+  // capture removes nothing it did not remove too and the main window still
+  // exists. A root showing the client disconnected is taken at once.
+  if (!missing.empty() && !snapshot->ShowsDisconnected()) {
+    const bool agrees = heldBack_ && std::includes(heldMissing_.begin(), heldMissing_.end(), missing.begin(),
+                                                   missing.end());
+    if (!agrees || !IsWindow(window_)) {
+      heldBack_ = true;
+      heldMissing_ = std::move(missing);
+      snapshot->Release();
       return false;
-    keys = KeysOf(snapshot);
-    std::vector<std::uint32_t> stillMissing = Missing(shownKeys_, keys);
-    confirmed = std::includes(missing.begin(), missing.end(), stillMissing.begin(), stillMissing.end());
-    missing = std::move(stillMissing);
+    }
   }
-  if (!confirmed) {
-    snapshot->Release();
-    return false;
-  }
+  heldBack_ = false;
+  heldMissing_.clear();
+  snapshot->CompleteCapture();
   shownKeys_ = std::move(keys);
   *out = snapshot;
   return true;
-}
-
-Snapshot* Ventrilo::CaptureOnce() {
-  Snapshot* snapshot = new Snapshot(memory_.get());
-  snapshot->AddRef();
-  Capture capture = {snapshot, true};
-  EnumChildWindows(window_, CaptureChildWindow, reinterpret_cast<LPARAM>(&capture));
-  if (!capture.answered || !snapshot->IsComplete()) {
-    snapshot->Release();
-    return nullptr;
-  }
-  snapshot->CompleteCapture();
-  return snapshot;
 }
 
 HWND Ventrilo::GetWindow() { return window_; }

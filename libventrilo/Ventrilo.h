@@ -25,9 +25,11 @@ class Ventrilo final : public IVentrilo {
   bool IsProcessOpen() override;
   // Fails (no snapshot) when the process cannot be opened, when the buffers
   // cannot be committed in it, or when the capture could not show the client
-  // as it was (it stopped answering, or changed under the walk); the next
-  // call tries again. Items that the last snapshot showed and this capture
-  // misses are confirmed by a second walk before they count as gone.
+  // as it was (it stopped answering, or none of three walks held together
+  // while it changed under them); the next call tries again. Items that the
+  // last snapshot showed and this capture misses are confirmed by a second
+  // walk, and a capture that misses any is handed out only when the next
+  // call's capture agrees, so their removal comes one call later.
   bool TakeSnapshot(ISnapshot** out) override;
   HWND GetWindow() override;
   bool Reserved1() override;
@@ -41,8 +43,6 @@ class Ventrilo final : public IVentrilo {
   ~Ventrilo() override;
 
   bool OpenClientProcess();
-  // One walk of the client's controls and tree; null when it must be dropped.
-  Snapshot* CaptureOnce();
 
   DWORD processId_;
   HWND window_;
@@ -50,4 +50,7 @@ class Ventrilo final : public IVentrilo {
   std::unique_ptr<VentRemoteMemory> memory_;
   // The item keys of the last snapshot handed out, ascending.
   std::vector<std::uint32_t> shownKeys_;
+  // Whether the last call held back a capture; the keys of shownKeys_ it missed.
+  bool heldBack_ = false;
+  std::vector<std::uint32_t> heldMissing_;
 };

@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace standin {
 
@@ -513,6 +514,23 @@ void StandinClient::ReopenWindow() {
 }
 
 void StandinClient::Exit() {
+  // A client that exits destroys its main window, and DestroyWindow takes
+  // the children first: a reader that comes in between finds the main
+  // window without its controls.
+  impl_->Change([&] {
+    if (impl_->dialog == nullptr)
+      return;
+    std::vector<HWND> controls;
+    EnumChildWindows(
+        impl_->dialog,
+        [](HWND control, LPARAM list) {
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(control);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&controls));
+    for (auto control = controls.rbegin(); control != controls.rend(); ++control)
+      sim::DestroyWindow(*control);
+  });
   bool ending = false;
   impl_->Change([&] { ending = impl_->MarkExited(); });
   if (ending)

@@ -45,6 +45,19 @@ void AddressSpace::ForEachChunk(std::uint32_t address, std::size_t size, Move mo
   }
 }
 
+void AddressSpace::TripGuard(std::uint32_t address, std::size_t size) const {
+  const std::uint64_t last = (std::uint64_t{address} + size - 1) / kPageSize;
+  for (std::uint64_t number = address / kPageSize; number <= last; ++number) {
+    Page* page = FindPage(number);
+    if (page == nullptr)
+      return;
+    if ((page->protect & PAGE_GUARD) != 0) {
+      page->protect &= ~PAGE_GUARD;
+      return;
+    }
+  }
+}
+
 AddressSpace::Access AddressSpace::Read(std::uint32_t address, void* data, std::size_t size) const {
   if (size == 0)
     return Access::Ok;
@@ -55,6 +68,8 @@ AddressSpace::Access AddressSpace::Read(std::uint32_t address, void* data, std::
     ForEachChunk(address, size, [out](const std::uint8_t* page, std::size_t done, std::size_t chunk) {
       std::memcpy(out + done, page, chunk);
     });
+  } else {
+    TripGuard(address, size);
   }
   return access;
 }
@@ -69,6 +84,8 @@ AddressSpace::Access AddressSpace::Write(std::uint32_t address, const void* data
     ForEachChunk(address, size, [in](std::uint8_t* page, std::size_t done, std::size_t chunk) {
       std::memcpy(page, in + done, chunk);
     });
+  } else {
+    TripGuard(address, size);
   }
   return access;
 }
@@ -172,6 +189,12 @@ bool AddressSpace::Protect(std::uint32_t address, std::uint32_t size, DWORD prot
     return false;
   Commit(address, size, protect);
   return true;
+}
+
+DWORD AddressSpace::ProtectionAt(std::uint32_t address) const {
+  std::lock_guard lock(mutex_);
+  const Page* page = FindPage(address / kPageSize);
+  return page != nullptr ? page->protect : 0;
 }
 
 std::uint64_t AddressSpace::CommittedBytes() const {

@@ -34,9 +34,13 @@ class AddressSpace {
   bool Release(std::uint32_t base);
   // Changes the protection of committed pages; false if any page is not committed.
   bool Protect(std::uint32_t address, std::uint32_t size, DWORD protect);
-  // Copies out of / into the space; nothing is copied unless every byte is accessible.
+  // Copies out of / into the space; nothing is copied unless every byte is
+  // accessible. A page with PAGE_GUARD is not: a copy that reaches it fails
+  // there and clears its guard, as a system service's access does on Windows.
   Access Read(std::uint32_t address, void* data, std::size_t size) const;
   Access Write(std::uint32_t address, const void* data, std::size_t size);
+  // The protection of the committed page holding `address`; 0 when there is none.
+  DWORD ProtectionAt(std::uint32_t address) const;
   std::uint64_t CommittedBytes() const;
   // The process has ended: every reservation goes.
   void Clear();
@@ -52,8 +56,10 @@ class AddressSpace {
   static constexpr std::uint32_t kTableMask = (1u << kTableBits) - 1;
   using Table = std::array<std::unique_ptr<Page>, std::size_t{1} << kTableBits>;
 
-  static bool Readable(const Page& page) { return page.protect != PAGE_NOACCESS; }
+  static bool Readable(const Page& page) { return page.protect != PAGE_NOACCESS && (page.protect & PAGE_GUARD) == 0; }
   static bool Writable(const Page& page) { return page.protect == PAGE_READWRITE; }
+  // Clears the guard of the page at which a copy of the range stopped, if it has one.
+  void TripGuard(std::uint32_t address, std::size_t size) const;
   // The committed page of that number, or null.
   Page* FindPage(std::uint64_t number) const;
   template <class Test>

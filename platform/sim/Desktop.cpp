@@ -151,13 +151,16 @@ void Desktop::UnlinkWindow(HWND window) {
     std::erase(topLevel_, window);
   else if (parentEntry != windows_.end())
     std::erase(parentEntry->second.children, window);
-  std::vector<HWND> pending{window};
-  while (!pending.empty()) {
-    const auto current = windows_.find(Key(pending.back()));
-    pending.pop_back();
-    pending.insert(pending.end(), current->second.children.begin(), current->second.children.end());
-    current->second.window->MarkDestroyed();
-    windows_.erase(current);
+  // As DestroyWindow does, the children go before their parent.
+  std::vector<HWND> subtree{window};
+  for (std::size_t at = 0; at < subtree.size(); ++at) {
+    const auto& children = windows_.at(Key(subtree[at])).children;
+    subtree.insert(subtree.end(), children.begin(), children.end());
+  }
+  for (auto current = subtree.rbegin(); current != subtree.rend(); ++current) {
+    const auto entry = windows_.find(Key(*current));
+    entry->second.window->MarkDestroyed();
+    windows_.erase(entry);
   }
 }
 

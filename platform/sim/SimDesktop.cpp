@@ -60,6 +60,11 @@ bool Protect(DWORD processId, std::uint32_t address, std::uint32_t size, DWORD p
   return process && process->Memory().Protect(address, size, protect);
 }
 
+DWORD Protection(DWORD processId, std::uint32_t address) {
+  const auto process = Process(processId);
+  return process ? process->Memory().ProtectionAt(address) : 0;
+}
+
 bool Write(DWORD processId, std::uint32_t address, const void* data, std::uint32_t size) {
   const auto process = Process(processId);
   return process && process->Memory().Write(address, data, size) == AddressSpace::Access::Ok;

@@ -43,6 +43,8 @@ SIMWIN_API std::uint32_t Allocate(DWORD processId, std::uint32_t size, DWORD pro
                                   std::uint32_t preferredAddress = 0);
 SIMWIN_API bool Release(DWORD processId, std::uint32_t address);
 SIMWIN_API bool Protect(DWORD processId, std::uint32_t address, std::uint32_t size, DWORD protect);
+// The protection of the committed page at `address` (PAGE_GUARD included); 0 for none.
+SIMWIN_API DWORD Protection(DWORD processId, std::uint32_t address);
 SIMWIN_API bool Write(DWORD processId, std::uint32_t address, const void* data, std::uint32_t size);
 SIMWIN_API bool Read(DWORD processId, std::uint32_t address, void* data, std::uint32_t size);
 // Number of committed bytes in the process (to check that nothing leaks there).

@@ -98,6 +98,7 @@ struct Win32Field {
 #define PAGE_NOACCESS 0x01u
 #define PAGE_READONLY 0x02u
 #define PAGE_READWRITE 0x04u
+#define PAGE_GUARD 0x100u
 
 // ---------------------------------------------------------------- threads
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
@@ -119,6 +120,7 @@ typedef struct _RTL_CRITICAL_SECTION {
 typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 
 #define WM_NOTIFY 0x004Eu
+#define WM_NULL 0x0000u
 #define WM_GETTEXT 0x000Du
 #define WM_GETTEXTLENGTH 0x000Eu
 #define WM_SETTEXT 0x000Cu

@@ -11,8 +11,8 @@ namespace {
 // Item state bits answered for TVIF_STATE.
 constexpr UINT kStateSelected = 0x0002;
 
-// Handles look like the heap addresses real tree views hand out, and one
-// counter serves every tree, so no handle is ever valid twice.
+// Fresh handles look like the heap addresses real tree views hand out; one
+// counter serves every tree.
 std::atomic<std::uint32_t> nextItemKey{0x00A10000};
 
 bool IsRoot(HTREEITEM item) { return item == nullptr || item == TVI_ROOT; }
@@ -67,7 +67,13 @@ HTREEITEM TreeView::Insert(HTREEITEM parent, HTREEITEM after, const TreeItemData
       return nullptr;
     previous = ToKey(after);
   }
-  const std::uint32_t key = nextItemKey.fetch_add(4, std::memory_order_relaxed);
+  std::uint32_t key = 0;
+  if (freed_.empty()) {
+    key = nextItemKey.fetch_add(4, std::memory_order_relaxed);
+  } else {
+    key = freed_.back();
+    freed_.pop_back();
+  }
   Item item{data, parentKey};
   item.previous = previous;
   item.next = previous != 0 ? items_.at(previous).next : FirstChildOf(parentKey);
@@ -105,6 +111,7 @@ void TreeView::EraseSubtree(std::uint32_t key) {
     if (selection_ == current)
       selection_ = 0;
     items_.erase(current);
+    freed_.push_back(current);
   }
 }
 
@@ -122,6 +129,8 @@ bool TreeView::Delete(HTREEITEM item) {
 }
 
 void TreeView::Clear() {
+  for (const auto& [key, item] : items_)
+    freed_.push_back(key);
   items_.clear();
   firstRoot_ = lastRoot_ = selection_ = 0;
 }

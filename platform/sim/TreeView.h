@@ -1,14 +1,18 @@
 // The "SysTreeView32" control of the simulated desktop: its items, their
 // links and the selection, and the tree-view messages it answers. Item
-// handles are 32-bit values drawn from one desktop-wide counter, so a handle
-// is never reused and a deleted one stays invalid, in this tree and in every
-// other. Every member runs under the owning process's window thread lock.
+// handles are 32-bit values that stand for the control's heap blocks, as on
+// Windows: a deleted item's block goes to the next item the tree inserts
+// (the last freed first), so a handle taken before a delete can come to mean
+// another item under another parent. Fresh blocks come from one desktop-wide
+// counter, so no two trees share a handle. Every member runs under the
+// owning process's window thread lock.
 #pragma once
 
 #include "platform/sim/SimDesktop.h"
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace sim {
 
@@ -59,6 +63,8 @@ class TreeView {
   LRESULT OnKeyDown(SimWindow& self, WPARAM key);
 
   std::unordered_map<std::uint32_t, Item> items_;
+  // The blocks of deleted items, the last freed at the back.
+  std::vector<std::uint32_t> freed_;
   std::uint32_t firstRoot_ = 0;
   std::uint32_t lastRoot_ = 0;
   std::uint32_t selection_ = 0;

@@ -131,16 +131,23 @@ bool StandinWindow::IsChannel(const std::string& name) const {
 
 void StandinWindow::Show(Item& item) {
   item.record = records_.New(item.entry);
+  Reinsert(item);
+}
+
+void StandinWindow::Reinsert(Item& item) {
   item.handle = Insert(ParentHandle(item.parent), item.entry, IconOf(item.entry, item.KindIcon()), item.record);
 }
 
-void StandinWindow::ShowChildren(const std::string& parent) {
+void StandinWindow::ShowChildren(const std::string& parent, bool newRecords) {
   for (auto& [name, item] : items_) {
     if (item.parent != parent)
       continue;
-    Show(item);
+    if (newRecords)
+      Show(item);
+    else
+      Reinsert(item);
     if (item.kind == Kind::Channel)
-      ShowChildren(name);
+      ShowChildren(name, newRecords);
   }
 }
 
@@ -178,7 +185,7 @@ std::string StandinWindow::Connect(const std::string& serverName) {
   serverRecord_ = records_.New(server_);
   root_ = Insert(TVI_ROOT, server_, IconOf(server_, kServerIcon), serverRecord_);
   connected_ = true;
-  ShowChildren("");
+  ShowChildren("", true);
   return root_ != nullptr ? "" : "tree view refused the server item";
 }
 
@@ -214,17 +221,25 @@ std::string StandinWindow::AddUser(const std::string& channel, const std::string
   return Add(channel, name, Kind::User);
 }
 
-std::string StandinWindow::Move(const std::string& user, const std::string& channel) {
-  const auto found = items_.find(user);
-  if (found == items_.end() || found->second.kind != Kind::User)
-    return "no user " + user;
+std::string StandinWindow::Move(const std::string& name, const std::string& channel) {
+  const auto found = items_.find(name);
+  if (found == items_.end())
+    return "no item " + name;
   if (!IsChannel(channel))
     return "no channel " + channel;
+  for (std::string above = channel; !above.empty(); above = items_.at(above).parent) {
+    if (above == name)
+      return "into its own subtree: " + name;
+  }
   Item& item = found->second;
   item.parent = channel;
+  // As the client does: the item is deleted (with its subtree) and inserted
+  // again under its new parent, everything below it too, with the same records.
   if (connected_) {
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item.handle));
-    item.handle = Insert(ParentHandle(channel), item.entry, IconOf(item.entry, kUserIcon), item.record);
+    Reinsert(item);
+    if (item.kind == Kind::Channel)
+      ShowChildren(name, false);
   }
   return "";
 }

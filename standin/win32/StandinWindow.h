@@ -40,9 +40,10 @@ class StandinWindow {
   std::string Disconnect();
   std::string AddChannel(const std::string& parent, const std::string& name);
   std::string AddUser(const std::string& channel, const std::string& name);
-  // A tree view cannot move an item: it is deleted and inserted again, so its
-  // handle changes while its record stays.
-  std::string Move(const std::string& user, const std::string& channel);
+  // Moves a user or a channel. A tree view cannot move an item: it is deleted
+  // and inserted again (a channel with everything below it), so its handle
+  // may change while its record stays.
+  std::string Move(const std::string& name, const std::string& channel);
   // The attributes of an item ("" is the server): its record and its line in
   // the tree follow.
   std::string SetFlags(const std::string& name, const std::string& letters);
@@ -79,7 +80,10 @@ class StandinWindow {
   std::string Add(const std::string& parent, const std::string& name, Kind kind);
   // Inserts the item under its parent with a new record.
   void Show(Item& item);
-  void ShowChildren(const std::string& parent);
+  // Inserts the items below `parent`, with new records or with their own.
+  void ShowChildren(const std::string& parent, bool newRecords);
+  // Inserts the item under its parent with its record.
+  void Reinsert(Item& item);
   // Changes the entry of `name`, then rewrites its record and redraws its item.
   std::string Edit(const std::string& name, const std::function<void(Entry&)>& change);
   void Redraw(const Entry& entry, std::uint32_t record, HTREEITEM handle, int kindIcon);

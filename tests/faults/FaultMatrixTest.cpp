@@ -15,6 +15,7 @@
 #include "elements/VentriloInstance.h"
 #include "libventrilo/IVentriloLocator.h"
 #include "libventrilo/VentFailureBox.h"
+#include "libventrilo/VentRemoteMemory.h"
 #include "platform/sim/SimDesktop.h"
 #include "tests/support/ClientProbe.h"
 #include "standin/StandinClient.h"
@@ -112,7 +113,8 @@ struct FaultCase {
   int faultCycles;
   Events events;
   // Bytes the module leaves committed in the client for good: the buffers a
-  // timed-out request may still be answered into.
+  // timed-out request may still be answered into, unless a later request was
+  // answered (the client then has answered the late one).
   std::uint64_t leftInClient;
   // A row whose mend lies elsewhere and has not landed yet: what is missing.
   const char* awaits = nullptr;
@@ -152,8 +154,10 @@ class FaultMatrix : public ModuleFixture, public testing::WithParamInterface<Fau
   // Item handle, record and text of one item as the client shows it.
   HTREEITEM Item(const std::string& name) const { return client->Item(name); }
   void SetRecordAddress(const std::string& name, std::uint32_t address) {
+    SetRecordAddress(Item(name), address);
+  }
+  void SetRecordAddress(HTREEITEM item, std::uint32_t address) {
     const HWND tree = client->TreeView();
-    const HTREEITEM item = Item(name);
     sim::RunOnWindowThread(pid, [&] {
       sim::TreeItemData data;
       sim::TreeGet(tree, item, &data);
@@ -382,6 +386,15 @@ const FaultCase kFaults[] = {
      nullptr, 0, {.moves = 1}, 0},
     {"channel moved to where the walk has been", false, {kItem, 11}, [](auto& f) { f.client->Move("Deep", "Red"); },
      nullptr, 0, {.moves = 1}, 0},
+    // A moved user takes its own freed block back, so the handle the walk
+    // holds names the same item under another parent; a moved channel's
+    // items trade blocks, so the handles the walk holds name other items.
+    // Bea is met under Red, then again at the end of the top level, which a
+    // reader of the snapshot meets first (a parent's users before its channels).
+    {"user read, then moved to where the walk goes, same handle", false, {kNext, 6},
+     [](auto& f) { f.client->Move("Bea", ""); }, nullptr, 0, {.moves = 1}, 0},
+    {"channel read, then moved to where the walk goes, handles traded", false, {kNext, 12},
+     [](auto& f) { f.client->Move("Deep", ""); }, nullptr, 0, {.moves = 1}, 0},
 
     // ---- the client hangs
     {"long hang between cycles", false, kBetweenCycles,
@@ -389,7 +402,7 @@ const FaultCase kFaults[] = {
     {"fresh hang at a control's text", false, {WM_GETTEXT, 3}, [](auto& f) { sim::SetHung(f.pid, true); },
      [](auto& f) { sim::SetHung(f.pid, false); }, 1, {}, 0},
     {"fresh hang at an item request", false, {kItem, 8}, [](auto& f) { sim::SetHung(f.pid, true); },
-     [](auto& f) { sim::SetHung(f.pid, false); }, 1, {}, kBuffers},
+     [](auto& f) { sim::SetHung(f.pid, false); }, 1, {}, 0},
     {"fresh hang at a walk step", false, {kNext, 6}, [](auto& f) { sim::SetHung(f.pid, true); },
      [](auto& f) { sim::SetHung(f.pid, false); }, 1, {}, 0},
 
@@ -401,6 +414,11 @@ const FaultCase kFaults[] = {
     {"client exits mid-walk", false, {kItem, 8}, [](auto& f) { f.client->Exit(); }, nullptr, 0,
      {.leaves = 8, .closed = 1}, 0},
     {"client exits at the last step", false, {kNext, 13}, [](auto& f) { f.client->Exit(); }, nullptr, 0,
+     {.leaves = 8, .closed = 1}, 0},
+    // DestroyWindow takes the children first: for a cycle the main window
+    // stands without its tree view, and the client is not taken offline.
+    {"client closes, its tree view destroyed a cycle before its window", false, kBetweenCycles,
+     [](auto& f) { sim::DestroyWindow(f.client->TreeView()); }, [](auto& f) { f.client->Exit(); }, 1,
      {.leaves = 8, .closed = 1}, 0},
 
     // ---- a control vanishes
@@ -414,22 +432,26 @@ const FaultCase kFaults[] = {
      nullptr, 0, {.leaves = 1}, 0},
     {"channel record unreadable", false, kBetweenCycles, [](auto& f) { f.SetRecordAddress("Blue", kUnmapped); },
      nullptr, 0, {.leaves = 3}, 0},
+    {"disconnected, the root's record unreadable", false, kBetweenCycles,
+     [](auto& f) {
+       f.client->Disconnect();
+       f.SetRecordAddress(standin::ClientProbe::Next(f.client->TreeView(), TVGN_ROOT), kUnmapped);
+     },
+     nullptr, 0, {.leaves = 8, .offline = 1}, 0},
     {"server record unreadable for three cycles", false, kBetweenCycles,
      [](auto& f) { f.SetRecordAddress("", kUnmapped); },
      [](auto& f) { f.SetRecordAddress("", f.serverRecord); }, 3, {}, 0},
 
     // ---- the client's memory or process cannot be had
-    {"commit fails at first contact", true, kBetweenCycles, [](auto&) { sim::FailVirtualAlloc(2); }, nullptr, 0,
-     {.joins = 8, .online = 1}, 0},
-    {"one buffer's commit fails at first contact", true, kBetweenCycles, [](auto&) { sim::FailVirtualAlloc(1); },
-     nullptr, 0, {.joins = 8, .online = 1}, 0},
+    {"the buffers' region cannot be reserved at first contact", true, kBetweenCycles,
+     [](auto&) { sim::FailVirtualAlloc(1); }, nullptr, 0, {.joins = 8, .online = 1}, 0},
     {"commit fails for two cycles after a timed-out request", false, {kItem, 4},
      [](auto& f) { sim::SetHung(f.pid, true); },
      [](auto& f) {
        sim::SetHung(f.pid, false);
        sim::FailVirtualAlloc(4);
      },
-     1, {}, kBuffers},
+     1, {}, 0},
     {"OpenProcess refused for three cycles", true, kBetweenCycles,
      [](auto& f) { sim::SetOpenProcessRefused(f.pid, true); },
      [](auto& f) { sim::SetOpenProcessRefused(f.pid, false); }, 3, {.joins = 8, .online = 1}, 0},
@@ -483,7 +505,7 @@ TEST_F(ShutdownWhileHung, TheLateAnswerLandsInTheAbandonedBuffers) {
   Cycle();
   std::vector<std::uint32_t> buffers;
   for (const sim::CallRecord& call : sim::TakeRecords()) {
-    if (call.call == sim::Call::AllocMemory && call.processId == pid)
+    if (call.call == sim::Call::AllocMemory && call.processId == pid && call.size == 4096)
       buffers.push_back(call.address);
   }
   sim::StopRecording();
@@ -501,6 +523,40 @@ TEST_F(ShutdownWhileHung, TheLateAnswerLandsInTheAbandonedBuffers) {
   EXPECT_EQ(late.hItem, Item("Bea"));
   EXPECT_EQ(static_cast<std::uint32_t>(static_cast<LPARAM>(late.lParam)), client->Record("Bea"))
       << "answered late, into memory still committed";
+}
+
+// A client that fails one request of every capture for 100 cycles (given up
+// at once as hung, so the cycles take no time; a request that times out at
+// the bound abandons its pair the same way): each capture abandons its pair,
+// and the next, answered, frees it again, so at most two pairs are committed.
+// A client that answers no request at all uses up the region's pairs; then
+// nothing more is committed and no capture is made until it answers again.
+using SlowClient = FaultMatrix;
+
+TEST_F(SlowClient, AbandonedPairsStayBounded) {
+  Cycle();
+  Cycle();
+  const std::uint64_t committed = sim::CommittedBytes(pid);
+  const auto failEveryCapture = [this](int request, int cycles) {
+    std::uint64_t most = 0;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+      Arm({TVM_GETITEMA, request}, [this] { sim::SetHung(pid, true, kLongHangMs); });
+      Cycle();
+      sim::SetMessageHook(nullptr);
+      sim::SetHung(pid, false);
+      most = std::max(most, sim::CommittedBytes(pid));
+    }
+    return most;
+  };
+  EXPECT_LE(failEveryCapture(8, 100), committed + kBuffers);
+  EXPECT_LE(failEveryCapture(1, 12), committed - kBuffers + VentRemoteMemory::kRegionSize);
+
+  host->fired.clear();
+  client->AddUser("Red", Named("Eve"));
+  Cycle();
+  EXPECT_EQ(host->FiredNamed("Ventrilo.OnJoinedInstance").size(), 1u) << "read again once it answers";
+  LetGo();
+  EXPECT_EQ(sim::CommittedBytes(pid) + kBuffers, committed) << "the region went back";
 }
 
 // With the polling thread: Shutdown returns while a client hangs (the

@@ -31,6 +31,10 @@ TEST(ParseDisplayText, FlagsAndRank_FromTheTextBeforeTheName) {
       {"Officer Off", "Off", 0, "Officer"},
       {"\"C\" Officer Off (away)", "Off", 0x002, "Officer"},
       {"\"GM\"  Tom Tom", "Tom", 0x018, ""},
+      // A name that starts with a quote and starts the text: no letters.
+      {"\" \"A\"", "\"", 0, ""},
+      {"\"A\"Bo \"A\"Bo", "\"A\"Bo", 0, ""},
+      {"\"A\" Bo \"A\"Bo", "\"A\"Bo", 0x001, "Bo"},
       // No place the client draws a name at: its first occurrence counts.
       {"Bob(away)", "Bob", 0, ""},
       {"\"P\" Sir Bobby", "Bob", 0x100, "Sir"},

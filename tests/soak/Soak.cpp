@@ -10,6 +10,9 @@
 // idle cycles: they must raise nothing and leave the heap where it was.
 //
 //     soak [--mutations N] [--seed S] [--plant-wrong-expectation]
+//     soak --race [--mutations N] [--seed S]
+//
+// --race runs the race soak instead (RaceSoak).
 //
 // --plant-wrong-expectation expects a wrong comment for one user after 100
 // changes, to show that a wrong tree is caught: the soak must then fail,
@@ -23,6 +26,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "tests/soak/EventAudit.h"
 #include "tests/soak/HeapInUse.h"
+#include "tests/soak/RaceSoak.h"
 #include "tests/soak/RosterModel.h"
 
 #include <chrono>
@@ -41,6 +45,7 @@ struct Settings {
   long long mutations = 5000;
   unsigned long long seed = 1;
   bool plant = false;
+  bool race = false;
 };
 
 bool Parse(int argc, char** argv, Settings* settings) {
@@ -53,6 +58,8 @@ bool Parse(int argc, char** argv, Settings* settings) {
       settings->seed = std::stoull(argv[++i]);
     else if (option == "--plant-wrong-expectation")
       settings->plant = true;
+    else if (option == "--race")
+      settings->race = true;
     else
       return false;
   }
@@ -73,7 +80,10 @@ class Soak {
     int restarts = 0;
   };
 
+  // Two polls: a capture that removes elements is handed over once the next
+  // one agrees.
   void Cycle() {
+    module_->PollOnce(locator_);
     module_->PollOnce(locator_);
     module_->Pulse();
   }
@@ -237,8 +247,10 @@ int Soak::Run() {
 int main(int argc, char** argv) {
   Settings settings;
   if (!Parse(argc, argv, &settings)) {
-    std::printf("usage: soak [--mutations N] [--seed S] [--plant-wrong-expectation]\n");
+    std::printf("usage: soak [--race] [--mutations N] [--seed S] [--plant-wrong-expectation]\n");
     return 2;
   }
+  if (settings.race)
+    return RaceSoak(settings.mutations, settings.seed).Run();
   return Soak(settings).Run();
 }

@@ -42,7 +42,7 @@ TEST_F(ClientLife, Change_RemoveTakesTheSubtree) {
   EXPECT_EQ(client->Item("Deep"), nullptr);
 }
 
-TEST_F(ClientLife, Change_MoveReinsertsWithNewHandlesAndTheSameRecords) {
+TEST_F(ClientLife, Change_MoveReinsertsIntoFreedBlocksWithTheSameRecords) {
   const HTREEITEM quiet = client->Item("Quiet");
   const HTREEITEM carol = client->Item("Carol");
   const std::uint32_t carolRecord = client->Record("Carol");
@@ -53,8 +53,11 @@ TEST_F(ClientLife, Change_MoveReinsertsWithNewHandlesAndTheSameRecords) {
   EXPECT_EQ(layout["Games"], std::vector<std::string>{"Quiet"});
   EXPECT_EQ(layout["Deep"], std::vector<std::string>{"Bob"});
   EXPECT_EQ(layout["Lobby"], std::vector<std::string>{"Alice"});
+  // The tree view reuses the blocks of deleted items, the last freed first:
+  // the channel, re-inserted first, takes the block of its user, freed last,
+  // so the handle that named Carol now names Quiet.
+  EXPECT_EQ(client->Item("Quiet"), carol);
   EXPECT_NE(client->Item("Quiet"), quiet);
-  EXPECT_FALSE(IsLive(*client, carol));
   EXPECT_EQ(Shown("Carol").record, carolRecord);
   EXPECT_EQ(Shown("Bob").text, "\"AM\" Officer Bob (away)");
 }
@@ -90,10 +93,8 @@ TEST_F(ClientLife, Enter_MovesTheLocalUserToTheSelectedChannel) {
   EXPECT_EQ(client->ChannelOf("Alice"), "Lobby");
 
   ASSERT_TRUE(ClientProbe::Select(tree, client->Item("Deep")));
-  const HTREEITEM before = client->Item("Alice");
   ClientProbe::PressEnter(tree);
   EXPECT_EQ(Layout()["Deep"], std::vector<std::string>{"Alice"});
-  EXPECT_NE(client->Item("Alice"), before);
   EXPECT_EQ(Shown("Alice").record, record);
   EXPECT_EQ(ClientProbe::Next(tree, TVGN_CARET), client->Item("Deep"));
 
@@ -105,7 +106,6 @@ TEST_F(ClientLife, Enter_MovesTheLocalUserToTheSelectedChannel) {
   client->Select("Games");
   ClientProbe::PressEnter(tree);
   EXPECT_EQ(client->ChannelOf("Alice"), "");
-  EXPECT_FALSE(ClientProbe::Select(tree, before));
 }
 
 TEST_F(ClientLife, Connection_DisconnectLeavesTheNetStatusRoot) {
