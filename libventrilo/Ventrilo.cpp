@@ -147,9 +147,17 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
   // not tell. It is held back and handed over only when the next cycle's
   // capture removes nothing it did not remove too and the main window still
   // exists. A root showing the client disconnected is taken at once.
+  // A client that loses someone in every cycle would keep each capture back
+  // by that rule alone, and with it every other change. So a capture that
+  // still shows the server and misses all that the held one missed is taken
+  // too: the held removals are then confirmed, and its own further ones are
+  // ordinary leaves, each missed by two walks in a row.
   if (!missing.empty() && !snapshot->ShowsDisconnected()) {
-    const bool agrees = heldBack_ && std::includes(heldMissing_.begin(), heldMissing_.end(), missing.begin(),
-                                                   missing.end());
+    IServer* server = nullptr;
+    const bool removesNoMore = std::includes(heldMissing_.begin(), heldMissing_.end(), missing.begin(), missing.end());
+    const bool confirmsHeld = snapshot->GetServer(&server) && server &&
+                              std::includes(missing.begin(), missing.end(), heldMissing_.begin(), heldMissing_.end());
+    const bool agrees = heldBack_ && (removesNoMore || confirmsHeld);
     if (!agrees || !IsWindow(window_)) {
       heldBack_ = true;
       heldMissing_ = std::move(missing);

@@ -11,7 +11,7 @@ root="$PWD"
 seconds="${1:-30}"
 [ -f build/win64/CMakeCache.txt ] || { scripts/build-lua-mingw.sh x86_64 && cmake --preset win64 >/dev/null; }
 cmake --build --preset win64 -j "$(nproc)" --target chorister-host chorister standin_client >/dev/null
-. scripts/wine-env.sh "$root/build/win64"
+. scripts/wine-env.sh
 log="$root/build/race-windows.log"
 status=0
 CHORISTER_STANDIN="$(windows_path build/win64/bin/standin_client.exe)" CHORISTER_RACE_SEED="${2:-1}" \
