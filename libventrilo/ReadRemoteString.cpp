@@ -31,7 +31,7 @@ void ReadRemoteString(HANDLE process, std::uint32_t address, std::string* target
   SIZE_T count = 0;
   if (!Read(process, address, buffer, size, &count) || count == 0)
     return;
-  if (count == size && size < kLargestRead && std::memchr(buffer, 0, size) == nullptr) {
+  if (count == size && size < kLargestRead && !std::memchr(buffer, 0, size)) {
     SIZE_T more = 0;
     if (Read(process, address + static_cast<std::uint32_t>(size), buffer + size, kLargestRead - size, &more) &&
         more == kLargestRead - size)

@@ -52,8 +52,7 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
   VentRemoteBuffer* textBuffer = memory->GetTextBuffer();
   // The tree view writes the structure and the text at whatever address it is
   // given, inside the client: never send it a null one.
-  if (itemBuffer == nullptr || textBuffer == nullptr || itemBuffer->GetAddress() == nullptr ||
-      textBuffer->GetAddress() == nullptr)
+  if (!itemBuffer || !textBuffer || !itemBuffer->GetAddress() || !textBuffer->GetAddress())
     return false;
 
   TVITEMA request = {};
@@ -82,7 +81,7 @@ bool ReadTreeItem(HWND tree, HTREEITEM item, VentRemoteMemory* memory, TreeItemI
     return false;
   }
   if (answer == 0) {
-    if (itemGone != nullptr)
+    if (itemGone)
       *itemGone = true;
     return false;
   }

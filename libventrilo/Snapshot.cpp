@@ -30,7 +30,7 @@ Snapshot::Snapshot(VentRemoteMemory* memory, std::vector<HTREEITEM> unansweredBe
 DWORD Snapshot::GetTimestamp() { return timestamp_; }
 
 bool Snapshot::GetSelectedItem(ITreeItem** out) {
-  if (selectedItem_ == nullptr)
+  if (!selectedItem_)
     return false;
   *out = selectedItem_;
   return true;
@@ -68,14 +68,14 @@ int Snapshot::GetTableC(SnapshotTable** out) {
 }
 
 bool Snapshot::GetLocalUser(IUser** out) {
-  if (localUser_ == nullptr)
+  if (!localUser_)
     return false;
   *out = localUser_;
   return true;
 }
 
 bool Snapshot::GetServer(IServer** out) {
-  if (server_ == nullptr)
+  if (!server_)
     return false;
   *out = server_.get();
   return true;
@@ -135,7 +135,7 @@ bool Snapshot::ReadTree(HWND tree) {
   HTREEITEM root = nullptr;
   if (!NextItem(TVGN_CARET, nullptr, &selectedHandle_) || !NextItem(TVGN_ROOT, nullptr, &root))
     return false;
-  if (root == nullptr)
+  if (!root)
     return true;
 
   // A server whose record cannot be read would have no item key and become a
@@ -197,7 +197,7 @@ bool Snapshot::VisitItems(UINT relation, HTREEITEM from, Channel* parent) {
   HTREEITEM item = nullptr;
   if (!NextItem(relation, from, &item))
     return false;
-  while (item != nullptr) {
+  while (item) {
     if (!VisitItem(item, parent) || !NextItem(TVGN_NEXT, item, &item))
       return false;
   }

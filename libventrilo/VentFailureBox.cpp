@@ -58,7 +58,7 @@ void VentFailureBox::Show(const char* text, const char* caption) {
     state.module = module;
   }
   const HANDLE thread = CreateThread(nullptr, 0, &BoxThread, nullptr, 0, nullptr);
-  if (thread == nullptr) {
+  if (!thread) {
     FreeLibrary(module);
     MarkClosed();
     return;

@@ -7,7 +7,7 @@ VentRemoteMemory::VentRemoteMemory(HANDLE process) : process_(process) {}
 VentRemoteMemory::~VentRemoteMemory() { Free(); }
 
 bool VentRemoteMemory::Commit(VentRemoteBuffer& buffer, DWORD offset) {
-  if (buffer.GetAddress() == nullptr) {
+  if (!buffer.GetAddress()) {
     LPVOID address = static_cast<std::uint8_t*>(region_) + offset;
     buffer = VentRemoteBuffer(process_, VirtualAllocEx(process_, address, VentRemoteBuffer::kSize, MEM_COMMIT,
                                                        PAGE_READWRITE));
@@ -16,9 +16,9 @@ bool VentRemoteMemory::Commit(VentRemoteBuffer& buffer, DWORD offset) {
 }
 
 bool VentRemoteMemory::Allocate() {
-  if (region_ == nullptr) {
+  if (!region_) {
     region_ = VirtualAllocEx(process_, nullptr, kRegionSize, MEM_RESERVE, PAGE_READWRITE);
-    if (region_ == nullptr)
+    if (!region_)
       return false;
   }
   for (int pair = 0; current_ < 0 && pair < kPairs; ++pair) {
@@ -48,7 +48,7 @@ void VentRemoteMemory::FreeAbandoned() {
 }
 
 void VentRemoteMemory::Free() {
-  if (region_ != nullptr && abandoned_ == 0)
+  if (region_ && abandoned_ == 0)
     VirtualFreeEx(process_, region_, 0, MEM_RELEASE);
   region_ = nullptr;
   pairs_ = {};

@@ -74,7 +74,7 @@ std::vector<std::uint32_t> Missing(const std::vector<std::uint32_t>& before, con
 Ventrilo::Ventrilo(DWORD processId, HWND window) : processId_(processId), window_(window) {}
 
 Ventrilo::~Ventrilo() {
-  if (process_ != nullptr) {
+  if (process_) {
     // The buffers go back to the client before the handle they need closes.
     memory_.reset();
     CloseHandle(process_);
@@ -110,7 +110,7 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
   bool missedBefore = false;
   std::vector<std::uint32_t> missingBefore;
   Snapshot* snapshot = nullptr;
-  for (int walk = 0; walk < kWalks && snapshot == nullptr; ++walk) {
+  for (int walk = 0; walk < kWalks && !snapshot; ++walk) {
     Snapshot* walked = new Snapshot(memory_.get(), unanswered);
     walked->AddRef();
     Capture capture = {walked, true};
@@ -138,7 +138,7 @@ bool Ventrilo::TakeSnapshot(ISnapshot** out) {
       missingBefore = std::move(missing);
     }
   }
-  if (snapshot == nullptr)
+  if (!snapshot)
     return false;
   // A capture that lacks what the last snapshot showed (a control, the root,
   // part of the tree) may have caught the client tearing itself down
@@ -182,10 +182,10 @@ bool Ventrilo::Reserved2(DWORD) { return false; }
 bool Ventrilo::Reserved3(DWORD) { return false; }
 
 bool Ventrilo::OpenClientProcess() {
-  if (process_ != nullptr)
+  if (process_)
     return true;
   process_ = OpenProcess(kProcessAccess, FALSE, processId_);
-  if (process_ == nullptr)
+  if (!process_)
     return false;
   memory_ = std::make_unique<VentRemoteMemory>(process_);
   return true;

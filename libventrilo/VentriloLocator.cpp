@@ -43,7 +43,7 @@ BOOL CALLBACK CollectClientWindow(HWND window, LPARAM context) {
 }  // namespace
 
 bool GetVentriloLocator(IVentriloLocator** out) {
-  if (singleLocator == nullptr)
+  if (!singleLocator)
     singleLocator = new VentriloLocator();
   singleLocator->AddRef();
   *out = singleLocator;

@@ -46,7 +46,7 @@ std::unique_ptr<RosterNode> RosterNode::Release(const RosterNode& child) {
 }
 
 bool RosterNode::Contains(const RosterNode* node) const {
-  for (; node != nullptr; node = node->parent) {
+  for (; node; node = node->parent) {
     if (node == this)
       return true;
   }

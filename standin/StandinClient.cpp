@@ -190,12 +190,12 @@ void StandinClient::Impl::SetText(RosterNode& node, ItemRecord::Text field, cons
 
 void StandinClient::Impl::SetLocalUser(const std::string& name) {
   localUser = name;
-  if (comboBox != nullptr)
+  if (comboBox)
     sim::SetWindowText(comboBox, name);
 }
 
 void StandinClient::Impl::Refresh(const RosterNode& node) {
-  if (node.item != nullptr)
+  if (node.item)
     sim::TreeSet(treeView, node.item, ItemData(node));
 }
 
@@ -207,7 +207,7 @@ void StandinClient::Impl::SetLink(Link newLink) {
 }
 
 void StandinClient::Impl::OpenWindow() {
-  if (dialog != nullptr)
+  if (dialog)
     return;
   dialog = sim::CreateWindow(processId, "#32770", "Ventrilo", nullptr,
                              [this](HWND, UINT message, WPARAM, LPARAM lParam) { return DialogProc(message, lParam); });
@@ -226,7 +226,7 @@ void StandinClient::Impl::OpenWindow() {
 }
 
 void StandinClient::Impl::CloseWindow() {
-  if (dialog == nullptr)
+  if (!dialog)
     return;
   sim::DestroyWindow(dialog);
   dialog = comboBox = connectButton = disconnectButton = treeView = nullptr;
@@ -246,7 +246,7 @@ LRESULT StandinClient::Impl::DialogProc(UINT message, LPARAM lParam) {
   if (message != WM_NOTIFY)
     return 0;
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  if (header == nullptr || header->code != NM_RETURN)
+  if (!header || header->code != NM_RETURN)
     return 0;
   std::lock_guard<std::mutex> lock(mutex_);
   if (header->hwndFrom == treeView)
@@ -259,7 +259,7 @@ void StandinClient::Impl::JoinSelection() {
     return;
   const auto selected = byItem_.find(sim::TreeSelection(treeView));
   RosterNode* me = localUser.empty() ? nullptr : Find(localUser);
-  if (selected == byItem_.end() || me == nullptr || me->kind != Kind::User)
+  if (selected == byItem_.end() || !me || me->kind != Kind::User)
     return;
   RosterNode& target = *selected->second;
   if (target.kind != Kind::User && me->parent != &target)
@@ -269,7 +269,7 @@ void StandinClient::Impl::JoinSelection() {
 void StandinClient::Impl::ShowTree() {
   server->ForEach([](RosterNode& node) { node.item = nullptr; });
   byItem_.clear();
-  if (treeView == nullptr)
+  if (!treeView)
     return;
   sim::TreeClear(treeView);
   if (link == Link::Connected)
@@ -282,7 +282,7 @@ void StandinClient::Impl::ShowTree() {
 void StandinClient::Impl::ShowNode(RosterNode& node, HTREEITEM after) {
   // The server's users and channels follow its root item at the top level.
   const RosterNode* parent = node.parent;
-  const HTREEITEM parentItem = parent == nullptr || parent->kind == Kind::Server ? TVI_ROOT : parent->item;
+  const HTREEITEM parentItem = !parent || parent->kind == Kind::Server ? TVI_ROOT : parent->item;
   node.item = sim::TreeInsert(treeView, parentItem, after, ItemData(node));
   byItem_[node.item] = &node;
   for (auto& user : node.users)
@@ -293,18 +293,18 @@ void StandinClient::Impl::ShowNode(RosterNode& node, HTREEITEM after) {
 
 void StandinClient::Impl::ShowAdded(RosterNode& node) {
   const RosterNode& parent = *node.parent;
-  if (parent.item == nullptr)
+  if (!parent.item)
     return;
   HTREEITEM after = TVI_LAST;
   if (node.kind == Kind::User) {
     const RosterNode* before = parent.UserBefore(node);
-    after = before != nullptr ? before->item : parent.kind == Kind::Server ? parent.item : TVI_FIRST;
+    after = before ? before->item : parent.kind == Kind::Server ? parent.item : TVI_FIRST;
   }
   ShowNode(node, after);
 }
 
 void StandinClient::Impl::HideNode(RosterNode& node) {
-  if (node.item == nullptr)
+  if (!node.item)
     return;
   sim::TreeDelete(treeView, node.item);
   node.ForEach([this](RosterNode& each) {
@@ -348,21 +348,21 @@ HWND StandinClient::DisconnectButton() const {
 HTREEITEM StandinClient::Item(const std::string& name) const {
   return impl_->Inspect([&]() -> HTREEITEM {
     const RosterNode* node = impl_->Find(name);
-    return node != nullptr ? node->item : nullptr;
+    return node ? node->item : nullptr;
   });
 }
 
 std::uint32_t StandinClient::Record(const std::string& name) const {
   return impl_->Inspect([&]() -> std::uint32_t {
     const RosterNode* node = impl_->Find(name);
-    return node != nullptr ? node->record.Address() : 0;
+    return node ? node->record.Address() : 0;
   });
 }
 
 std::string StandinClient::ChannelOf(const std::string& user) const {
   return impl_->Inspect([&]() -> std::string {
     const RosterNode* node = impl_->Find(user);
-    if (node == nullptr || node->parent == nullptr || node->parent->kind == Kind::Server)
+    if (!node || !node->parent || node->parent->kind == Kind::Server)
       return "";
     return node->parent->entry.name;
   });
@@ -379,7 +379,7 @@ bool StandinClient::IsConnected() const {
 void StandinClient::AddUser(const std::string& channel, const Entry& user) {
   impl_->Change([&] {
     RosterNode* parent = impl_->Find(channel);
-    if (parent != nullptr && parent->kind != Kind::User)
+    if (parent && parent->kind != Kind::User)
       impl_->AddNode(*parent, std::make_unique<RosterNode>(Kind::User, user));
   });
 }
@@ -387,7 +387,7 @@ void StandinClient::AddUser(const std::string& channel, const Entry& user) {
 void StandinClient::AddChannel(const std::string& parent, const Channel& channel) {
   impl_->Change([&] {
     RosterNode* node = impl_->Find(parent);
-    if (node != nullptr && node->kind != Kind::User)
+    if (node && node->kind != Kind::User)
       impl_->AddNode(*node, BuildChannel(channel));
   });
 }
@@ -395,7 +395,7 @@ void StandinClient::AddChannel(const std::string& parent, const Channel& channel
 void StandinClient::Remove(const std::string& name) {
   impl_->Change([&] {
     RosterNode* node = impl_->Find(name);
-    if (node != nullptr && node->kind != Kind::Server)
+    if (node && node->kind != Kind::Server)
       impl_->RemoveNode(*node);
   });
 }
@@ -404,8 +404,8 @@ void StandinClient::Move(const std::string& name, const std::string& channel) {
   impl_->Change([&] {
     RosterNode* node = impl_->Find(name);
     RosterNode* target = impl_->Find(channel);
-    if (node == nullptr || target == nullptr || node->kind == Kind::Server || target->kind == Kind::User ||
-        node->parent == target || node->Contains(target))
+    if (!node || !target || node->kind == Kind::Server || target->kind == Kind::User || node->parent == target ||
+        node->Contains(target))
       return;
     impl_->MoveNode(*node, *target);
   });
@@ -414,7 +414,7 @@ void StandinClient::Move(const std::string& name, const std::string& channel) {
 void StandinClient::Rename(const std::string& name, const std::string& newName) {
   impl_->Change([&] {
     RosterNode* node = impl_->Find(name);
-    if (node != nullptr && !newName.empty() && impl_->Find(newName) == nullptr)
+    if (node && !newName.empty() && !impl_->Find(newName))
       impl_->RenameNode(*node, newName);
   });
 }
@@ -487,9 +487,9 @@ void StandinClient::Select(const std::string& name) {
   // selection request does; the message is handled on the window thread.
   const auto [tree, item] = impl_->Inspect([&] {
     const RosterNode* node = impl_->Find(name);
-    return std::make_pair(impl_->treeView, node != nullptr ? node->item : nullptr);
+    return std::make_pair(impl_->treeView, node ? node->item : nullptr);
   });
-  if (tree != nullptr && item != nullptr)
+  if (tree && item)
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
@@ -518,7 +518,7 @@ void StandinClient::Exit() {
   // the children first: a reader that comes in between finds the main
   // window without its controls.
   impl_->Change([&] {
-    if (impl_->dialog == nullptr)
+    if (!impl_->dialog)
       return;
     std::vector<HWND> controls;
     EnumChildWindows(

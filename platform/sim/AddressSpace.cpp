@@ -18,7 +18,7 @@ AddressSpace::Page* AddressSpace::FindPage(std::uint64_t number) const {
   if (number >= std::uint64_t{1} << (32 - 12))
     return nullptr;
   const Table* table = directory_[number >> kTableBits].get();
-  return table != nullptr ? (*table)[number & kTableMask].get() : nullptr;
+  return table ? (*table)[number & kTableMask].get() : nullptr;
 }
 
 template <class Test>
@@ -27,7 +27,7 @@ AddressSpace::Access AddressSpace::Check(std::uint32_t address, std::size_t size
   const std::uint64_t last = (std::uint64_t{address} + size - 1) / kPageSize;
   for (std::uint64_t number = first; number <= last; ++number) {
     const Page* page = FindPage(number);
-    if (page == nullptr || !accessible(*page))
+    if (!page || !accessible(*page))
       return number == first ? Access::FirstPageDenied : Access::LaterPageDenied;
   }
   return Access::Ok;
@@ -49,7 +49,7 @@ void AddressSpace::TripGuard(std::uint32_t address, std::size_t size) const {
   const std::uint64_t last = (std::uint64_t{address} + size - 1) / kPageSize;
   for (std::uint64_t number = address / kPageSize; number <= last; ++number) {
     Page* page = FindPage(number);
-    if (page == nullptr)
+    if (!page)
       return;
     if ((page->protect & PAGE_GUARD) != 0) {
       page->protect &= ~PAGE_GUARD;
@@ -172,7 +172,7 @@ bool AddressSpace::Release(std::uint32_t base) {
     return false;
   for (std::uint32_t offset = 0; offset < region->second; offset += kPageSize) {
     const std::uint32_t number = (base + offset) / kPageSize;
-    if (FindPage(number) != nullptr) {
+    if (FindPage(number)) {
       (*directory_[number >> kTableBits])[number & kTableMask].reset();
       --committedPages_;
     }
@@ -194,7 +194,7 @@ bool AddressSpace::Protect(std::uint32_t address, std::uint32_t size, DWORD prot
 DWORD AddressSpace::ProtectionAt(std::uint32_t address) const {
   std::lock_guard lock(mutex_);
   const Page* page = FindPage(address / kPageSize);
-  return page != nullptr ? page->protect : 0;
+  return page ? page->protect : 0;
 }
 
 std::uint64_t AddressSpace::CommittedBytes() const {

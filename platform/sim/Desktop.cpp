@@ -75,7 +75,7 @@ auto* Desktop::FindHandle(Handles& handles, HANDLE handle) {
   auto* entry = value >= kFirstHandle && value % 4 == 0 && (value - kFirstHandle) / 4 < handles.size()
                     ? &handles[(value - kFirstHandle) / 4]
                     : nullptr;
-  return entry != nullptr && entry->IsOpen() ? entry : nullptr;
+  return entry && entry->IsOpen() ? entry : nullptr;
 }
 
 HANDLE Desktop::OpenProcess(DWORD id) {
@@ -90,7 +90,7 @@ HANDLE Desktop::OpenProcess(DWORD id) {
 std::shared_ptr<SimProcess> Desktop::ProcessOf(HANDLE handle) const {
   std::lock_guard lock(mutex_);
   const HandleEntry* found = FindHandle(handles_, handle);
-  return found != nullptr ? found->process : nullptr;
+  return found ? found->process : nullptr;
 }
 
 HANDLE Desktop::AddThread(std::shared_ptr<SimThread> thread) {
@@ -101,14 +101,14 @@ HANDLE Desktop::AddThread(std::shared_ptr<SimThread> thread) {
 std::shared_ptr<SimThread> Desktop::ThreadOf(HANDLE handle) const {
   std::lock_guard lock(mutex_);
   const HandleEntry* found = FindHandle(handles_, handle);
-  return found != nullptr ? found->thread : nullptr;
+  return found ? found->thread : nullptr;
 }
 
 bool Desktop::CloseHandle(HANDLE handle, DWORD* processId) {
   std::lock_guard lock(mutex_);
   HandleEntry* found = FindHandle(handles_, handle);
   *processId = 0;
-  if (found == nullptr)
+  if (!found)
     return false;
   if (const auto& process = found->process) {
     *processId = process->GetID();
@@ -127,13 +127,13 @@ HWND Desktop::CreateWindow(DWORD processId, const std::string& className, const 
   if (process == processes_.end() || !process->second.process->IsAlive())
     return nullptr;
   const auto parentEntry = windows_.find(Key(parent));
-  if (parent != nullptr && parentEntry == windows_.end())
+  if (parent && parentEntry == windows_.end())
     return nullptr;
   const auto handle = reinterpret_cast<HWND>(nextWindow_);
   nextWindow_ += 4;
   auto window = std::make_shared<SimWindow>(handle, process->second.process, CanonicalClass(className), text, parent,
                                             std::move(proc));
-  if (parent != nullptr)
+  if (parent)
     parentEntry->second.children.push_back(handle);
   else
     topLevel_.push_back(handle);
@@ -147,7 +147,7 @@ void Desktop::UnlinkWindow(HWND window) {
     return;
   const HWND parent = entry->second.window->GetParent();
   const auto parentEntry = windows_.find(Key(parent));
-  if (parent == nullptr)
+  if (!parent)
     std::erase(topLevel_, window);
   else if (parentEntry != windows_.end())
     std::erase(parentEntry->second.children, window);

@@ -47,19 +47,19 @@ bool ValidProtection(DWORD protect) {
 // success, else the error.
 BOOL FinishTransfer(Call call, const sim::SimProcess* target, LPCVOID address, SIZE_T size, DWORD error, SIZE_T* done) {
   Desktop::Get().Recording().Record({.call = call,
-                                     .processId = target != nullptr ? target->GetID() : 0,
+                                     .processId = target ? target->GetID() : 0,
                                      .address = ClientAddress(address),
                                      .size = static_cast<std::uint32_t>(size),
                                      .ok = error == ERROR_SUCCESS});
   if (error != ERROR_SUCCESS)
     return Fail(error);
-  if (done != nullptr)
+  if (done)
     *done = size;
   return TRUE;
 }
 
 LPVOID Allocate(sim::SimProcess* process, LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect) {
-  if (process == nullptr) {
+  if (!process) {
     lastError = ERROR_INVALID_HANDLE;
     return nullptr;
   }
@@ -104,7 +104,7 @@ HANDLE WINAPI OpenProcess(DWORD, BOOL, DWORD processId) {
     lastError = ERROR_INVALID_PARAMETER;
   else if (process->IsOpenRefused())
     lastError = ERROR_ACCESS_DENIED;
-  else if ((handle = desktop.OpenProcess(processId)) == nullptr)
+  else if (!(handle = desktop.OpenProcess(processId)))
     lastError = ERROR_INVALID_PARAMETER;
   desktop.Recording().Record({.call = Call::OpenProcess, .processId = processId, .ok = handle != nullptr});
   return handle;
@@ -163,13 +163,13 @@ BOOL WINAPI VirtualFreeEx(HANDLE process, LPVOID address, SIZE_T size, DWORD fre
 // reports 0 bytes and fails with ERROR_PARTIAL_COPY, as on Windows.
 BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID baseAddress, LPVOID buffer, SIZE_T size, SIZE_T* bytesRead) {
   Desktop& desktop = Desktop::Get();
-  if (bytesRead != nullptr)
+  if (bytesRead)
     *bytesRead = 0;
   const auto target = desktop.ProcessOf(process);
   DWORD error = ERROR_SUCCESS;
   if (!target)
     error = ERROR_INVALID_HANDLE;
-  else if (buffer == nullptr && size != 0)
+  else if (!buffer && size != 0)
     error = ERROR_NOACCESS;
   else if (!FitsClient(baseAddress) ||
            target->Memory().Read(ClientAddress(baseAddress), buffer, size) != AddressSpace::Access::Ok)
@@ -181,13 +181,13 @@ BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID baseAddress, LPVOID buffer
 // ERROR_PARTIAL_COPY (a later page is not); either way nothing is written.
 BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID baseAddress, LPCVOID buffer, SIZE_T size, SIZE_T* bytesWritten) {
   Desktop& desktop = Desktop::Get();
-  if (bytesWritten != nullptr)
+  if (bytesWritten)
     *bytesWritten = 0;
   const auto target = desktop.ProcessOf(process);
   DWORD error = ERROR_SUCCESS;
   if (!target)
     error = ERROR_INVALID_HANDLE;
-  else if ((buffer == nullptr && size != 0) || !FitsClient(baseAddress))
+  else if ((!buffer && size != 0) || !FitsClient(baseAddress))
     error = ERROR_NOACCESS;
   else {
     switch (target->Memory().Write(ClientAddress(baseAddress), buffer, size)) {
@@ -209,7 +209,7 @@ BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID baseAddress, LPCVOID buffe
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter,
                            DWORD creationFlags, LPDWORD threadId) {
   Desktop& desktop = Desktop::Get();
-  if (start == nullptr || (creationFlags & kCreateSuspended) != 0) {
+  if (!start || (creationFlags & kCreateSuspended) != 0) {
     lastError = ERROR_INVALID_PARAMETER;
     return nullptr;
   }
@@ -218,7 +218,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
     return nullptr;
   }
   auto thread = std::make_shared<sim::SimThread>();
-  if (threadId != nullptr)
+  if (threadId)
     *threadId = thread->GetID();
   HANDLE handle = desktop.AddThread(thread);
   if (!thread->Start(start, parameter)) {
@@ -265,7 +265,7 @@ DWORD WINAPI GetTickCount(void) {
 }
 
 BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR, HMODULE* module) {
-  if (module == nullptr)
+  if (!module)
     return Fail(ERROR_INVALID_PARAMETER);
   if ((flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) == 0)
     Desktop::Get().AddModuleReference(1);
@@ -286,22 +286,22 @@ void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD exitCode) {
 }
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
-  if (section != nullptr)
+  if (section)
     section->Lock = new std::recursive_mutex;
 }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) {
-  if (section != nullptr && section->Lock != nullptr)
+  if (section && section->Lock)
     static_cast<std::recursive_mutex*>(section->Lock)->lock();
 }
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) {
-  if (section != nullptr && section->Lock != nullptr)
+  if (section && section->Lock)
     static_cast<std::recursive_mutex*>(section->Lock)->unlock();
 }
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {
-  if (section != nullptr) {
+  if (section) {
     delete static_cast<std::recursive_mutex*>(section->Lock);
     section->Lock = nullptr;
   }

@@ -16,7 +16,7 @@ std::shared_ptr<SimProcess> Process(DWORD processId) { return Desktop::Get().Fin
 template <class Result, class Work>
 Result OnTree(HWND tree, Result fallback, Work work) {
   const auto window = Desktop::Get().FindWindow(tree);
-  if (!window || window->Tree() == nullptr)
+  if (!window || !window->Tree())
     return fallback;
   WindowThread::Work held(window->Process().Thread());
   return window->IsDestroyed() ? fallback : work(*window->Tree());

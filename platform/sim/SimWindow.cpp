@@ -16,7 +16,7 @@ SimWindow::SimWindow(HWND handle, std::shared_ptr<SimProcess> process, std::stri
       text_(std::move(text)) {}
 
 std::size_t SimWindow::CopyString(const std::string& from, char* to, std::size_t capacity) {
-  if (capacity == 0 || to == nullptr)
+  if (capacity == 0 || !to)
     return 0;
   const std::size_t count = std::min(from.size(), capacity - 1);
   std::memcpy(to, from.data(), count);
@@ -72,7 +72,7 @@ LRESULT SimWindow::OnGetTextLength() const {
 
 LRESULT SimWindow::OnSetText(LPARAM text) {
   const char* value = reinterpret_cast<const char*>(text);
-  SetText(value != nullptr ? value : "");
+  SetText(value ? value : "");
   return TRUE;
 }
 

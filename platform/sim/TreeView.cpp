@@ -56,14 +56,14 @@ std::uint32_t& TreeView::LastChildOf(std::uint32_t parent) {
 
 HTREEITEM TreeView::Insert(HTREEITEM parent, HTREEITEM after, const TreeItemData& data) {
   const std::uint32_t parentKey = IsRoot(parent) ? 0 : ToKey(parent);
-  if (parentKey != 0 && Find(parentKey) == nullptr)
+  if (parentKey != 0 && !Find(parentKey))
     return nullptr;
   std::uint32_t previous = 0;
-  if (after == TVI_LAST || after == nullptr) {
+  if (after == TVI_LAST || !after) {
     previous = LastChildOf(parentKey);
   } else if (after != TVI_FIRST) {
     const Item* sibling = Find(ToKey(after));
-    if (sibling == nullptr || sibling->parent != parentKey)
+    if (!sibling || sibling->parent != parentKey)
       return nullptr;
     previous = ToKey(after);
   }
@@ -121,7 +121,7 @@ bool TreeView::Delete(HTREEITEM item) {
     return true;
   }
   const std::uint32_t key = ToKey(item);
-  if (Find(key) == nullptr)
+  if (!Find(key))
     return false;
   Unlink(key);
   EraseSubtree(key);
@@ -137,7 +137,7 @@ void TreeView::Clear() {
 
 bool TreeView::Set(HTREEITEM item, const TreeItemData& data) {
   Item* found = Find(ToKey(item));
-  if (found == nullptr)
+  if (!found)
     return false;
   found->data = data;
   return true;
@@ -145,7 +145,7 @@ bool TreeView::Set(HTREEITEM item, const TreeItemData& data) {
 
 bool TreeView::Get(HTREEITEM item, TreeItemData* data) const {
   const Item* found = Find(ToKey(item));
-  if (found == nullptr || data == nullptr)
+  if (!found || !data)
     return false;
   *data = found->data;
   return true;
@@ -171,7 +171,7 @@ LRESULT TreeView::OnGetNextItem(WPARAM flag, LPARAM item) const {
       return 0;
   }
   const Item* found = Find(key);
-  if (found == nullptr)
+  if (!found)
     return 0;
   switch (flag) {
     case TVGN_NEXT:
@@ -197,7 +197,7 @@ LRESULT TreeView::OnGetItem(SimWindow& self, LPARAM address) const {
     return FALSE;
   const std::uint32_t key = request.hItem.bits;
   const Item* item = Find(key);
-  if (item == nullptr)
+  if (!item)
     return FALSE;
   if ((request.mask & TVIF_TEXT) != 0 && request.cchTextMax > 0) {
     const std::size_t count = std::min<std::size_t>(item->data.text.size(), request.cchTextMax - 1);
@@ -225,7 +225,7 @@ LRESULT TreeView::OnSelectItem(WPARAM flag, LPARAM item) {
   if (flag != TVGN_CARET)
     return FALSE;
   const auto key = static_cast<std::uint32_t>(item);
-  if (key != 0 && Find(key) == nullptr)
+  if (key != 0 && !Find(key))
     return FALSE;
   selection_ = key;
   return TRUE;
@@ -235,7 +235,7 @@ LRESULT TreeView::OnSelectItem(WPARAM flag, LPARAM item) {
 // reported as NM_RETURN, only when an item is selected (as Wine does).
 LRESULT TreeView::OnKeyDown(SimWindow& self, WPARAM key) {
   const HWND parent = self.GetParent();
-  if (parent == nullptr)
+  if (!parent)
     return 0;
   NMTVKEYDOWN keyDown{};
   keyDown.hdr.hwndFrom = self.GetHandle();

@@ -49,7 +49,7 @@ extern "C" {
 BOOL WINAPI EnumWindows(WNDENUMPROC callback, LPARAM lParam) {
   Desktop& desktop = Desktop::Get();
   desktop.Recording().Record({.call = Call::EnumWindows});
-  if (callback == nullptr) {
+  if (!callback) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -61,7 +61,7 @@ BOOL WINAPI EnumWindows(WNDENUMPROC callback, LPARAM lParam) {
 BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
   Desktop& desktop = Desktop::Get();
   desktop.Recording().Record({.call = Call::EnumChildWindows, .window = parent});
-  if (callback == nullptr) {
+  if (!callback) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -72,7 +72,7 @@ BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
 
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
   const auto found = FindOrFail(window);
-  if (processId != nullptr)
+  if (processId)
     *processId = found ? found->ProcessID() : 0;
   return found ? found->Process().Thread().GetID() : 0;
 }
@@ -118,7 +118,7 @@ LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPA
   if (Messenger::Send(window, message, wParam, lParam, deadline, (flags & SMTO_ABORTIFHUNG) != 0, &answer) !=
       Messenger::Outcome::Answered)
     return 0;
-  if (result != nullptr)
+  if (result)
     *result = static_cast<DWORD_PTR>(answer);
   return TRUE;
 }
@@ -129,7 +129,7 @@ LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPA
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   Desktop& desktop = Desktop::Get();
   desktop.Recording().Record({.call = Call::MessageBox});
-  desktop.Recording().ShowMessageBox({text != nullptr ? text : "", caption != nullptr ? caption : "Error", type});
+  desktop.Recording().ShowMessageBox({text ? text : "", caption ? caption : "Error", type});
   return IDOK;
 }
 

@@ -31,7 +31,7 @@ int main() {
     return 1;
   }
   standin::StandinWindow window(records);
-  if (window.Handle() == nullptr) {
+  if (!window.Handle()) {
     Answer("error no window");
     return 1;
   }
@@ -41,7 +41,7 @@ int main() {
 
   MSG message;
   while (!interpreter.ExitRequested() && GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (message.hwnd == nullptr && message.message == standin::CommandReader::kCommandMessage) {
+    if (!message.hwnd && message.message == standin::CommandReader::kCommandMessage) {
       Answer(interpreter.Execute(*standin::CommandReader::Take(message)));
       continue;
     }

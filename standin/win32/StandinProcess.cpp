@@ -24,15 +24,15 @@ StandinProcess::StandinProcess(const std::string& program) {
 }
 
 StandinProcess::~StandinProcess() {
-  if (process_.hProcess != nullptr) {
+  if (process_.hProcess) {
     if (!WaitForExit(0))
       TerminateProcess(process_.hProcess, 1);
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
   }
-  if (input_ != nullptr)
+  if (input_)
     CloseHandle(input_);
-  if (output_ != nullptr)
+  if (output_)
     CloseHandle(output_);
 }
 

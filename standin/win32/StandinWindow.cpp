@@ -36,7 +36,7 @@ StandinWindow::StandinWindow(RecordBook& records) : records_(records) {
   dialog.header.cy = 300;
   dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialog.header, nullptr, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
-  if (dialog_ == nullptr)
+  if (!dialog_)
     return;
   CreateControls();
   // The title last: the window counts as a client's main window only once it is complete.
@@ -44,7 +44,7 @@ StandinWindow::StandinWindow(RecordBook& records) : records_(records) {
 }
 
 StandinWindow::~StandinWindow() {
-  if (dialog_ != nullptr)
+  if (dialog_)
     DestroyWindow(dialog_);
 }
 
@@ -74,7 +74,7 @@ INT_PTR CALLBACK StandinWindow::DialogProc(HWND dialog, UINT message, WPARAM, LP
       // (Wine only while an item is selected).
       auto* self = reinterpret_cast<StandinWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (self != nullptr && header->hwndFrom == self->tree_ && header->code == UINT(NM_RETURN)) {
+      if (self && header->hwndFrom == self->tree_ && header->code == UINT(NM_RETURN)) {
         self->OnReturn();
         return TRUE;
       }
@@ -89,7 +89,7 @@ INT_PTR CALLBACK StandinWindow::DialogProc(HWND dialog, UINT message, WPARAM, LP
 
 void StandinWindow::OnReturn() {
   const auto caret = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  if (caret == nullptr || !items_.contains(localUser_))
+  if (!caret || !items_.contains(localUser_))
     return;
   if (caret == root_) {
     Move(localUser_, "");
@@ -153,7 +153,7 @@ void StandinWindow::ShowChildren(const std::string& parent, bool newRecords) {
 
 void StandinWindow::Redraw(const Entry& entry, std::uint32_t record, HTREEITEM handle, int kindIcon) {
   records_.Update(record, entry);
-  if (handle == nullptr)
+  if (!handle)
     return;
   const std::string text = DisplayText(entry);
   TVITEMA change{};
@@ -186,7 +186,7 @@ std::string StandinWindow::Connect(const std::string& serverName) {
   root_ = Insert(TVI_ROOT, server_, IconOf(server_, kServerIcon), serverRecord_);
   connected_ = true;
   ShowChildren("", true);
-  return root_ != nullptr ? "" : "tree view refused the server item";
+  return root_ ? "" : "tree view refused the server item";
 }
 
 std::string StandinWindow::Disconnect() {
@@ -311,7 +311,7 @@ std::string StandinWindow::Remove(const std::string& name) {
   if (found == items_.end())
     return "no item " + name;
   // Deleting an item deletes its subtree in the tree view.
-  if (found->second.handle != nullptr)
+  if (found->second.handle)
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(found->second.handle));
   Forget(name);
   return "";
@@ -319,7 +319,7 @@ std::string StandinWindow::Remove(const std::string& name) {
 
 std::string StandinWindow::Select(const std::string& name) {
   const HTREEITEM handle = name.empty() ? root_ : items_.contains(name) ? items_.at(name).handle : nullptr;
-  if (handle == nullptr)
+  if (!handle)
     return "not shown: " + name;
   return SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle)) ? "" : "refused";
 }

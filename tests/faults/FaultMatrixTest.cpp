@@ -137,7 +137,7 @@ class FaultMatrix : public ModuleFixture, public testing::WithParamInterface<Fau
     sim::HoldMessageBoxes(false);
     EXPECT_TRUE(VentFailureBox::AwaitClosed(kBoxTimeoutMs));
     client.reset();
-    if (locator_ != nullptr)
+    if (locator_)
       locator_->Release();
     ModuleFixture::TearDown();
   }
@@ -206,9 +206,9 @@ class FaultMatrix : public ModuleFixture, public testing::WithParamInterface<Fau
 std::vector<std::string> FaultMatrix::ElementPicture() {
   std::vector<std::string> picture;
   VentriloInstance* instance = InstanceList::First();
-  if (instance == nullptr)
+  if (!instance)
     return picture;
-  for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
+  for (VentriloElement* e = instance->GetFirstChild(); e && e != instance; e = e->WalkNext()) {
     const std::string parent = e->GetParent() == instance ? "" : e->GetParent()->GetName();
     picture.push_back(parent + "/" + e->GetName() + "|" + e->GetDisplayText() + "|" + std::to_string(e->GetIconID()));
   }
@@ -219,7 +219,7 @@ std::vector<std::string> FaultMatrix::ElementPicture() {
 std::vector<std::string> FaultMatrix::ClientPicture() const {
   std::vector<std::string> picture;
   const HWND window = client->Window();
-  if (window == nullptr || !IsWindow(client->TreeView()))
+  if (!window || !IsWindow(client->TreeView()))
     return picture;
   const standin::ClientProbe probe(pid);
   const std::vector<standin::ClientProbe::Item> items = probe.ReadTree(client->TreeView());
@@ -243,7 +243,7 @@ std::vector<std::string> FaultMatrix::ClientPicture() const {
 std::map<std::uint32_t, std::uint32_t> FaultMatrix::TagElements() {
   std::map<std::uint32_t, std::uint32_t> ids;
   VentriloInstance* instance = InstanceList::First();
-  for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
+  for (VentriloElement* e = instance->GetFirstChild(); e && e != instance; e = e->WalkNext()) {
     e->SetMetadata("key", std::to_string(e->GetItemKey()));
     ids[e->GetItemKey()] = e->GetID();
   }
@@ -270,7 +270,7 @@ Events FaultMatrix::Count(const std::set<std::uint32_t>& before) const {
 }
 
 void FaultMatrix::Run(const FaultCase& c) {
-  if (c.awaits != nullptr)
+  if (c.awaits)
     GTEST_SKIP() << c.awaits;
   serverRecord = client->Record("");
   std::map<std::uint32_t, std::uint32_t> idsByKey;
@@ -314,7 +314,7 @@ void FaultMatrix::Run(const FaultCase& c) {
   EXPECT_EQ(host->FiredNames(), std::vector<std::string>{}) << "the tree settles";
 
   if (VentriloInstance* instance = InstanceList::First()) {
-    for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext()) {
+    for (VentriloElement* e = instance->GetFirstChild(); e && e != instance; e = e->WalkNext()) {
       const auto before = idsByKey.find(e->GetItemKey());
       if (before == idsByKey.end())
         continue;

@@ -25,7 +25,7 @@ class Held {
   // For out-parameters that hand over a reference.
   T** Out() { return &object_; }
   void Reset() {
-    if (object_ != nullptr)
+    if (object_)
       std::exchange(object_, nullptr)->Release();
   }
 

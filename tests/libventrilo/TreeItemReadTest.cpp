@@ -126,7 +126,7 @@ TEST_F(TreeItemRead, Item_DeletedDuringCaptureIsWalkedAgainWithoutABox) {
     if (call.message == TVM_GETNEXTITEM && call.wParam == TVGN_NEXT &&
         reinterpret_cast<HTREEITEM>(call.lParam) == client_->Item("Bob"))
       walkedPastBob = true;
-    else if (call.message == TVM_GETITEMA && walkedPastBob && client_->Item("Carol") != nullptr)
+    else if (call.message == TVM_GETITEMA && walkedPastBob && client_->Item("Carol"))
       client_->Remove("Carol");
   });
   Held<ISnapshot> snapshot = Capture(instance_.get());

@@ -144,7 +144,7 @@ TEST_F(TreeView, GetNextItem_WalksEveryDirection) {
   EXPECT_EQ(Next(TVGN_CHILD, nullptr), root);
 
   std::vector<HTREEITEM> children;
-  for (HTREEITEM child = Next(TVGN_CHILD, lobby); child != nullptr; child = Next(TVGN_NEXT, child))
+  for (HTREEITEM child = Next(TVGN_CHILD, lobby); child; child = Next(TVGN_NEXT, child))
     children.push_back(child);
   EXPECT_EQ(children, (std::vector<HTREEITEM>{first, ann, middle, bob}));
   EXPECT_EQ(Next(TVGN_PARENT, middle), lobby);

@@ -47,10 +47,10 @@ bool RaceSoak::CheckPass() {
 
 bool RaceSoak::Burst() {
   VentriloInstance* instance = InstanceList::First();
-  if (instance == nullptr)
+  if (!instance)
     return Report("no instance element");
   std::map<std::uint32_t, std::uint32_t> ids = TreeExpectation::IdsByKey(*instance);
-  for (VentriloElement* e = instance->GetFirstChild(); e != nullptr && e != instance; e = e->WalkNext())
+  for (VentriloElement* e = instance->GetFirstChild(); e && e != instance; e = e->WalkNext())
     e->SetMetadata("key", std::to_string(e->GetItemKey()));
 
   // The hook runs on the polling thread only, and the model is not touched
@@ -79,7 +79,7 @@ bool RaceSoak::Burst() {
 
   // A restarted client has another instance element.
   instance = InstanceList::First();
-  if (instance == nullptr || instance->GetNextInstance() != nullptr)
+  if (!instance || instance->GetNextInstance())
     return Report("not one instance element");
   const TreeExpectation expected = model_->Expect();
   for (const std::string& problem : expected.Compare(*instance))
@@ -90,10 +90,10 @@ bool RaceSoak::Burst() {
     if (!expected.elements.contains(key))
       continue;
     VentriloElement* element = instance->FindElementByKey(key);
-    if (element == nullptr || element->GetID() != id)
+    if (!element || element->GetID() != id)
       return Report("an element that stayed has a new id: key " + std::to_string(key));
     const std::string* tag = element->GetMetadata("key");
-    if (tag == nullptr || *tag != std::to_string(key))
+    if (!tag || *tag != std::to_string(key))
       return Report(element->GetName() + " lost its metadata");
   }
   return true;

@@ -53,7 +53,7 @@ std::map<std::string, std::vector<std::string>> StandinFixture::Layout() const {
   std::map<std::string, std::vector<std::string>> layout;
   for (const Item& item : Tree()) {
     names[item.handle] = item.name;
-    layout[item.parent == nullptr ? "(top)" : names[item.parent]].push_back(item.name);
+    layout[!item.parent ? "(top)" : names[item.parent]].push_back(item.name);
   }
   return layout;
 }
