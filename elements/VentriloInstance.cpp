@@ -150,9 +150,8 @@ Element* VentriloInstance::UpsertChild(std::uint32_t pass, VentriloElement* pare
     element = found->AsUser();
   if (!element)
     return nullptr;
-  // Met already in this pass (a capture that met a moving item before and
-  // after its move): the first meeting stands, so the element is neither
-  // updated nor moved again, and applying a snapshot twice raises nothing.
+  // Met already in this pass (a walk met a moving item twice): the first
+  // meeting stands, and applying a snapshot twice raises nothing.
   if (element->GetPass() == pass)
     return element;
   Meet(element, pass, entry);
